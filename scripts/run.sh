@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets everything up, then runs the bot on the embedded world until interrupted (Ctrl+C).
+# The working folder (config.xml, logs) is run/ in the checkout unless --dir is given.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+mkdir -p run
+exec build/src/terravane-nox --dir run "$@"

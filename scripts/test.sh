@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets everything up, builds from nothing if needed, and runs every test: unit tests,
+# scenario scripts, the fuzz corpus replay, and a short libFuzzer run of each fuzz target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+ctest --test-dir build --output-on-failure -j "$(nproc)"
+
+# A short live fuzzing run with sanitizers, built with clang in its own folder.
+CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTERRAVANE_FUZZ=ON -DTERRAVANE_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j "$(nproc)" --target xml_fuzz
+mkdir -p build-fuzz/corpus-work
+build-fuzz/tests/xml_fuzz -max_total_time=20 -timeout=5 -rss_limit_mb=2048 \
+  build-fuzz/corpus-work tests/fuzz/corpus/xml_fuzz 2>&1 | tail -n 3
+echo "fuzz: xml_fuzz ran clean"

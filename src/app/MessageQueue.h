@@ -1,0 +1,64 @@
+#pragma once
+// The outgoing message queue: everything the bot tells users goes through one FIFO, sent at most
+// five messages per heartbeat tick and only while a session exists. Reply and ReplyList are the
+// only ways the bot talks to one user: console messages prefixed "Terravane:\t".
+
+#include <cstdint>
+#include <deque>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "app/Format.h"
+
+namespace tv {
+
+class Bot;
+class AwSdk;
+
+enum class MessageKind : uint8_t { Whisper = 0, Say = 1, Console = 2 };
+
+struct TAwMessage {
+    int32_t session = 0;
+    MessageKind kind = MessageKind::Console;
+    uint8_t colour1 = 0, colour2 = 0, colour3 = 0;
+    uint8_t style = 0;  // bit 0: attribute 332, bit 1: attribute 333
+
+    bool Flag0() const { return (style & 1) != 0; }
+    bool Flag1() const { return (style & 2) != 0; }
+    void SetFlag0(bool on) { style = on ? (style | 1) : (style & ~1); }
+    void SetFlag1(bool on) { style = on ? (style | 2) : (style & ~2); }
+
+    std::string text;
+};
+
+class TAwMsgQueue final {
+public:
+    std::size_t Count() const { return messages_.size(); }
+    bool Empty() const { return messages_.empty(); }
+    TAwMessage& Append(TAwMessage message);
+    const TAwMessage& Head() const { return messages_.front(); }
+    void RemoveHead() { messages_.pop_front(); }
+    const std::deque<TAwMessage>& Messages() const { return messages_; }
+
+private:
+    std::deque<TAwMessage> messages_;
+};
+
+inline constexpr const char* kReplyPrefix = "Terravane:\t";
+
+TAwMessage& EnqueueMessage(TAwMsgQueue& queue, int32_t session, MessageKind kind, uint8_t colour1,
+                           uint8_t colour2, uint8_t colour3, bool flag0, bool flag1,
+                           const std::string& text);
+
+// Sends up to five messages; returns how many are left.
+std::size_t PumpMessages(Bot& bot);
+void SendQueuedMessage(AwSdk& sdk, const TAwMessage& message);
+
+// Formats one text (throws EConvertError on a mismatch) and queues it for one user.
+void Reply(Bot& bot, int32_t session, std::string_view format,
+           std::initializer_list<FormatArg> args = {});
+// Packs the strings into lines: ", " between items, a new line when prefix+line+item >= 246.
+void ReplyList(Bot& bot, int32_t session, const std::vector<std::string>& items);
+
+}  // namespace tv

@@ -1,0 +1,48 @@
+#pragma once
+// The chat command language: "t:" then a command word from the language file and its arguments.
+// The dispatcher splits the words, finds the command, runs its pre-check and its handler, and
+// turns any error into one reply.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tv {
+
+class Bot;
+struct TTerrainSession;
+
+using CommandWords = std::vector<std::string>;
+
+std::vector<std::string> SplitCommandLine(const std::string& text);
+void ProcessCommand(Bot& bot, TTerrainSession& session, const std::string& text);
+bool RequireEnabled(Bot& bot, TTerrainSession& session);
+bool RequireCaretaker(Bot& bot, TTerrainSession& session);
+// A citizen number; -1 for an unknown quoted name; -2 for text that is not a number.
+int32_t ParseCitNumFromString(Bot& bot, const std::string& text);
+bool ParseCitNum(Bot& bot, TTerrainSession& session, const std::string& text, int32_t& citnum);
+
+// Handlers.
+void DoBeginCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoEndCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoClickModeCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoShowHideCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoHelpCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoRightsCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoSeedCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoSessionsCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoStatsCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoTextureCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoVersionCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoClearCacheCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+
+int TerrainCacheAreaCommand(Bot& bot, int32_t cellX, int32_t cellZ, int32_t citNum,
+                            uint8_t state, int32_t boxSize, int32_t session, bool ignoreCitnum);
+int TerrainCacheAreaTexture(Bot& bot, int32_t cellX, int32_t cellZ, int32_t citNum,
+                            uint16_t rotation, int32_t texture, bool hole, int32_t session,
+                            int32_t boxSize);
+void NotifyRightsChange(Bot& bot, TTerrainSession& caller, const std::string& text, int32_t citnum);
+
+inline constexpr const char* kHomePageUrl = "https://terravane.example.org/terravane2";
+
+}  // namespace tv

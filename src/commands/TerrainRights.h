@@ -1,0 +1,48 @@
+#pragma once
+// The bot's own list of citizen numbers that may change terrain: single citizens, ranges
+// ("%d~%d") and everyone ("*"), read from config.xml and changed by the rights editor and by chat.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tv {
+
+class Bot;
+struct TTerrainSession;
+
+struct TTerrainRightsItem {
+    int32_t LowCitnum = 0;
+    int32_t HighCitnum = 0;
+    bool Everyone() const { return LowCitnum == -1; }
+};
+
+class TTerrainRightsList final {
+public:
+    TTerrainRightsItem& Add();  // a new zeroed item at the end
+    std::size_t Count() const { return items_.size(); }
+    const TTerrainRightsItem& Item(std::size_t index) const { return items_[index]; }
+    void Delete(std::size_t index);
+    void Clear() { items_.clear(); }
+    auto begin() const { return items_.begin(); }
+    auto end() const { return items_.end(); }
+
+private:
+    std::vector<TTerrainRightsItem> items_;
+};
+
+std::string TerrainRightsFromString(TTerrainRightsList& list, const std::string& text);
+std::string TerrainRightsToString(const TTerrainRightsList& list);
+bool TerrainRightsHasCitizen(const TTerrainRightsList& list, int32_t citnum);
+void TerrainRightsAdd(TTerrainRightsList& list, int32_t citnum);
+void TerrainRightsRemove(TTerrainRightsList& list, int32_t citnum);
+// The rights gate: world right 50, then the list; may tell the user why not.
+bool TerrainRightsCheckSession(Bot& bot, const TTerrainSession& session);
+
+// Splits at "," skipping blanks and tabs before an entry and dropping empty entries.
+std::vector<std::string> SplitCommaList(const std::string& text);
+// Numbers numerically (negatives by magnitude after), other text case-insensitively.
+void SortNumericStrings(std::vector<std::string>& list);
+int CompareNumericStrings(const std::string& a, const std::string& b);
+
+}  // namespace tv

@@ -1,0 +1,69 @@
+#pragma once
+// One record per avatar present in the world, keyed by session number: whether the user's
+// terrain session is enabled, idle time, flood counter, click mode and detach cells. Filled and
+// emptied by the avatar events, swept every tick for idle sessions.
+
+#include <cstdint>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "terrain/IntList.h"
+
+namespace tv {
+
+class Bot;
+
+struct TTerrainSession {
+    TIntList cells;  // cell keys planted while the detach flag was set
+    int32_t session = 0;
+    std::string name;
+    int32_t citizen = 0;
+    int32_t privilege = 0;
+    int32_t x = 0, y = 0, z = 0;
+    bool enabled = false;
+    int32_t lastActivity = 0;  // ClockSeconds; 0 = none yet
+    bool warned = false;
+    bool isBot = false;
+    bool isTourist = false;
+    bool ghost = false;
+    uint8_t clickMode = 3;  // a CommandState value
+    uint8_t detach = 0;
+    int64_t lastCommandMs = 0;  // monotonic time of the last counted command; 0 = none
+    int32_t floodCount = 0;
+};
+
+class SessionTable final {
+public:
+    TTerrainSession* FindSession(int32_t session);
+    TTerrainSession& Append(int32_t session);
+    void Remove(int32_t session);  // the first record with that number
+    void Clear();
+    std::size_t Count() const { return records_.size(); }
+    std::list<TTerrainSession>& Records() { return records_; }  // insertion order
+    const std::list<TTerrainSession>& Records() const { return records_; }
+
+    int32_t EnabledCount = 0;
+
+private:
+    std::list<TTerrainSession> records_;
+};
+
+void InstallAvatarEvents(Bot& bot);
+void SessionTableReset(Bot& bot);
+void TouchSession(Bot& bot, TTerrainSession& session);
+bool SetSessionEnabled(Bot& bot, TTerrainSession& session, bool enable, bool detach);
+void CheckSessionTimeouts(Bot& bot);
+void FloodCheck(Bot& bot, int32_t session);
+bool IsFloodEjected(Bot& bot, int32_t session);
+std::vector<std::string> EnabledSessionNames(Bot& bot, int32_t privilege);
+void AnnounceToRightsHolders(Bot& bot);
+// The features notice text for the current online flag and options.
+std::string FeaturesNotice(Bot& bot);
+
+// Avatar event handlers (events 0, 1, 2), reading the event's attributes.
+void OnAvatarAdd(Bot& bot);
+void OnAvatarChange(Bot& bot);
+void OnAvatarDelete(Bot& bot);
+
+}  // namespace tv

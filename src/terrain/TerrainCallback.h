@@ -1,0 +1,50 @@
+#pragma once
+// The pending-request list: one record per terrain request in flight, completed by the matching
+// world event, re-issued when no answer came within 10 seconds or the connection was lost. The
+// completion of a user's last request of a kind sends the user the finished message.
+
+#include <cstdint>
+#include <string>
+
+#include "terrain/LinkList.h"
+
+namespace tv {
+
+class Bot;
+struct TMarkerRecord;
+
+enum class CallbackType : uint8_t { None = 0, Delete = 1, Detach = 2, CellQuery = 3, ShowHide = 4, Texture = 5 };
+
+struct TTerrainCallback {
+    int32_t Session = 0;
+    int32_t CellX = 0, CellZ = 0;
+    CallbackType Type = CallbackType::None;
+    int32_t Time = 0;
+    bool Show = false;
+    bool Hole = false;
+    int32_t Texture = 0;
+    uint16_t Rotation = 0;
+};
+
+using TTerrainCallbackList = TLinkedList<TTerrainCallback>;
+
+inline constexpr int32_t kCallbackTimeoutSeconds = 10;
+
+void CallbackAdd(Bot& bot, int32_t session, CallbackType type, int32_t cellX, int32_t cellZ,
+                 bool show, bool hole, int32_t texture, uint16_t rotation);
+// Throws ETerrainNoCallback when there is none.
+TTerrainCallback& CallbackFind(Bot& bot, int32_t cellX, int32_t cellZ, CallbackType type);
+// Null when there is none (the non-throwing form the queues use).
+TTerrainCallback* CallbackLookup(Bot& bot, int32_t cellX, int32_t cellZ, CallbackType type);
+void CallbackDelete(Bot& bot, int32_t cellX, int32_t cellZ, CallbackType type);
+void CallbackRemove(Bot& bot, const TTerrainCallback& record);
+int CallbackCount(Bot& bot, CallbackType type);
+bool CallbackSessionHasType(Bot& bot, int32_t session, CallbackType type);
+bool CallbackSessionHasAny(Bot& bot, int32_t session);
+void CallbackComplete(Bot& bot, const TMarkerRecord& marker, CallbackType type,
+                      const std::string& text);
+void TerrainCallbackReAdd(Bot& bot, const TTerrainCallback& record);
+void CallbackReAddAll(Bot& bot);
+void CallbackTimeouts(Bot& bot);
+
+}  // namespace tv

@@ -1,0 +1,24 @@
+#pragma once
+// Terrain marker objects in the world: how the bot builds, changes and deletes them. Each call
+// sets every attribute it needs and calls the SDK with no other SDK call in between.
+
+#include <cstdint>
+#include <string>
+
+#include "terrain/TerrainCache.h"
+
+namespace tv {
+
+class Bot;
+
+inline constexpr const char* kMarkerModel = "terrain.rwx";
+inline constexpr const char* kHiddenAction = "create visible no";
+
+// "hole", or the texture with ",90", ",180", ",270" for the rotation.
+std::string TerrainMarkerDescription(const TMarkerRecord& marker);
+
+int TerrainMarkerLoad(Bot& bot, TMarkerRecord& marker);
+int TerrainMarkerChange(Bot& bot, TMarkerRecord& marker);
+int TerrainMarkerDelete(Bot& bot, TMarkerRecord& marker, bool keepTerrain);
+
+}  // namespace tv

@@ -1,0 +1,198 @@
+#pragma once
+// The embedded world: an in-process universe and world behind the SDK interface. It keeps one
+// global attribute store, queues events and callbacks and delivers them only inside aw_wait, in
+// order; world-changing calls return 0 at once and their effects arrive later as events. It also
+// drives simulated users, injects faults, and reports what the bot did to a listener.
+// Deterministic: the same calls give the same numbers, ids, timestamps and order of events.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/AwSdk.h"
+#include "app/Clock.h"
+
+namespace tv {
+
+// Reason codes of the embedded world.
+namespace reason {
+inline constexpr int Success = 0;
+inline constexpr int NotInitialized = 12;
+inline constexpr int NoInstance = 13;
+inline constexpr int WrongBuild = 14;
+inline constexpr int AlreadyCreated = 15;
+inline constexpr int UnknownHost = 16;
+inline constexpr int NotLoggedIn = 17;
+inline constexpr int InvalidCitizen = 20;
+inline constexpr int InvalidPassword = 21;
+inline constexpr int NoSuchWorld = 22;
+inline constexpr int NotInWorld = 23;
+inline constexpr int NoConnection = 24;
+inline constexpr int NoSuchObject = 25;
+inline constexpr int OutOfWorld = 26;
+inline constexpr int NoSuchSession = 27;
+inline constexpr int NoSuchCitizen = 28;
+inline constexpr int NotAllowed = 29;
+inline constexpr int Ejected = 30;
+}  // namespace reason
+
+struct SimObject {
+    uint32_t number = 0;
+    int32_t id = 0;
+    int32_t x = 0, y = 0, z = 0;
+    int32_t yaw = 0, tilt = 0, roll = 0;
+    int32_t type = 0;
+    std::string model;
+    std::string description;
+    std::string action;
+    int32_t owner = 0;
+    int32_t timestamp = 0;
+    std::string data;
+};
+
+// What a user builds or what setup places.
+struct SimObjectSpec {
+    int32_t x = 0, y = 0, z = 0;
+    int32_t yaw = 0, tilt = 0, roll = 0;
+    int32_t type = 0;
+    std::string model = "terrain.rwx";
+    std::string description;
+    std::string action;
+    std::optional<int32_t> owner;  // default: the builder's citizen (0 when placed by setup)
+};
+
+struct SimConsoleMessage {
+    int32_t session = 0;
+    std::string text;
+    int red = 0, green = 0, blue = 0;
+    bool flag0 = false, flag1 = false;
+};
+
+// Reports what the bot did to the world (and what simulated users did to objects).
+class SimListener {
+public:
+    virtual ~SimListener() = default;
+    virtual void OnConsoleMessage(const SimConsoleMessage&) {}
+    virtual void OnSay(const std::string& /*text*/) {}
+    virtual void OnWhisper(int32_t /*session*/, const std::string& /*text*/) {}
+    virtual void OnObjectAdded(const SimObject&, int32_t /*bySession*/) {}
+    virtual void OnObjectDeleted(const SimObject&, int32_t /*bySession*/) {}
+    virtual void OnTerrainSet(int32_t /*cellX*/, int32_t /*cellZ*/, int32_t /*value*/, int32_t /*height*/) {}
+    virtual void OnEject(int32_t /*session*/, int32_t /*seconds*/) {}
+    virtual void OnUrl(int32_t /*session*/, const std::string& /*url*/, const std::string& /*target*/) {}
+};
+
+class SimWorld final : public AwSdk {
+public:
+    static constexpr const char* kUniverseHost = "universe.terravane.local";
+    static constexpr int kUniversePort = 6670;
+    static constexpr int32_t kBotSession = 100000;
+
+    explicit SimWorld(Clock& clock);
+    ~SimWorld() override;
+
+    // ---- Universe setup -------------------------------------------------------------------
+    void AddCitizen(int32_t number, const std::string& name, const std::string& password = {});
+    void AddWorld(const std::string& name, int32_t size);
+    // World rights 50, 51, 68 (and 57 caretaker, 162 eminent domain) of a citizen in a world.
+    void SetWorldRight(const std::string& world, int32_t citizen, int right, bool granted);
+    // Places an object without any event; returns its number.
+    uint32_t PlaceObject(const std::string& world, const SimObjectSpec& spec);
+
+    // ---- Simulated users in the world the bot is in ---------------------------------------
+    // Returns 0, or a reason code (Ejected while an eject lasts; a repeated session is a ghost:
+    // a second avatar-add event for the same number).
+    int UserEnter(int32_t session, int32_t citizen, int32_t x, int32_t y, int32_t z,
+                  std::optional<int32_t> privilege = {}, std::optional<std::string> name = {});
+    int UserMove(int32_t session, int32_t x, int32_t y, int32_t z);
+    int UserLeave(int32_t session);
+    int UserChat(int32_t session, const std::string& text);
+    // Builds an object (event 7 with 245 = session); returns 0 or a reason code.
+    int UserBuild(int32_t session, const SimObjectSpec& spec);
+    // Deletes the object standing exactly at (x, z) (event 8 with 245 = session).
+    int UserDelete(int32_t session, int32_t x, int32_t z);
+    // Clicks (event 18) or selects (event 19) the object standing exactly at (x, z).
+    int UserClick(int32_t session, int32_t x, int32_t z);
+    int UserSelect(int32_t session, int32_t x, int32_t z);
+
+    // ---- Connection -------------------------------------------------------------------------
+    // Delivers event 13; world calls fail with NoConnection until Reconnect, which delivers
+    // world attributes (11) and the avatars present again.
+    void Disconnect();
+    void Reconnect();
+    bool Connected() const;
+
+    // ---- Faults -----------------------------------------------------------------------------
+    // The next `count` calls of the named SDK function ("aw_object_load", ...) return `reason`
+    // and do nothing.
+    void FailNext(const std::string& call, int reason, int count = 1);
+    // The next `count` calls succeed (0) but are never answered (no event, no callback).
+    void MuteNext(const std::string& call, int count = 1);
+    // Answers to the next world-changing calls are held back for `waits` further aw_wait calls.
+    void DelayAnswers(int waits);
+
+    // ---- Inspection -------------------------------------------------------------------------
+    void SetListener(SimListener* listener) { listener_ = listener; }
+    const std::vector<SimObject>& Objects(const std::string& world) const;
+    const SimObject* ObjectAt(const std::string& world, int32_t x, int32_t z) const;
+    struct Terrain {
+        int32_t value = 0;
+        int32_t height = 0;
+    };
+    std::optional<Terrain> TerrainAt(const std::string& world, int32_t cellX, int32_t cellZ) const;
+    const std::vector<SimConsoleMessage>& ConsoleLog() const { return consoleLog_; }
+    std::string EnteredWorld() const;  // empty when the bot is in no world
+    std::size_t PendingDeliveries() const;
+    // Every SDK call the bot made, in order, "aw_int_set(332,0)" style: tests check orders.
+    const std::vector<std::string>& CallLog() const { return callLog_; }
+    void ClearCallLog() { callLog_.clear(); }
+    void SetCallLogging(bool on) { callLogging_ = on; }
+
+    // ---- AwSdk -----------------------------------------------------------------------------
+    int aw_init(int build) override;
+    int aw_create(const std::string& host, int port, void** instance) override;
+    int aw_login() override;
+    int aw_enter(const std::string& world) override;
+    int aw_wait(int milliseconds) override;
+    int aw_session() override;
+    int aw_destroy() override;
+    int aw_term() override;
+    int aw_event_set(int event, AwEventHandler handler) override;
+    int aw_callback_set(int callback, AwCallbackHandler handler) override;
+    int aw_int(int attribute) override;
+    std::string aw_string(int attribute) override;
+    bool aw_bool(int attribute) override;
+    int aw_int_set(int attribute, int value) override;
+    int aw_string_set(int attribute, const std::string& value) override;
+    int aw_bool_set(int attribute, bool value) override;
+    int aw_data_set(int attribute, const char* data, unsigned length) override;
+    int aw_say(const std::string& text) override;
+    int aw_whisper(int session, const std::string& text) override;
+    int aw_console_message(int session) override;
+    int aw_object_load() override;
+    int aw_object_change() override;
+    int aw_object_delete() override;
+    int aw_cell_next() override;
+    int aw_terrain_set(int cellX, int cellZ, int count, int value, const int* heights) override;
+    int aw_has_world_right(int citizen, int right) override;
+    int aw_citizen_attributes_by_name(const std::string& name) override;
+    int aw_url_send(int session, const std::string& url, const std::string& target) override;
+    int aw_world_eject() override;
+    int aw_traffic_count(unsigned* bytesIn, unsigned* bytesOut) override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    SimListener* listener_ = nullptr;
+    std::vector<SimConsoleMessage> consoleLog_;
+    std::vector<std::string> callLog_;
+    bool callLogging_ = false;
+};
+
+}  // namespace tv
