@@ -65,11 +65,12 @@ public:
     void SetWorldSize(int32_t worldSize) { worldSize_ = worldSize; }
     int32_t WorldSize() const { return worldSize_; }
     void SetDefaultTexture(int32_t texture) { defaultTexture_ = texture; }
+    int32_t DefaultTexture() const { return defaultTexture_; }
 
     // Called whenever MarkerCount or QueriedCells is recomputed, so the window can show them.
     std::function<void()> OnCountersChanged;
 
-    TTerrainCacheZ* Row(int32_t cellZ);             // created on first use; null outside rows
+    TTerrainCacheZ* Row(int32_t cellZ);                  // created on first use; null outside rows
     const TTerrainCacheZ* FindRow(int32_t cellZ) const;  // null when absent
     void CreateRows();
     void Clear();
@@ -80,6 +81,7 @@ public:
     int StoreMarker(const TMarkerRecord& marker, int index);
     int ReadMarker(TMarkerRecord& marker, int32_t cellX, int32_t cellZ, int index) const;
     TTerrainCacheX* Entry(int32_t cellX, int32_t cellZ);  // null when the cell has no entry
+    const TTerrainCacheX* Entry(int32_t cellX, int32_t cellZ) const;
     void CountMarkers();
 
     int32_t MarkerCount() const { return markerCount_; }

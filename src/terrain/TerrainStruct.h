@@ -14,8 +14,8 @@ inline constexpr int32_t kHoleTerrain = 0xFFFE;
 
 namespace rotation {
 inline constexpr uint16_t None = 0x0000;
-inline constexpr uint16_t Quarter = 0x4000;  // 90
-inline constexpr uint16_t Half = 0x8000;     // 180
+inline constexpr uint16_t Quarter = 0x4000;        // 90
+inline constexpr uint16_t Half = 0x8000;           // 180
 inline constexpr uint16_t ThreeQuarters = 0xC000;  // 270
 }  // namespace rotation
 
@@ -25,6 +25,9 @@ int32_t WorldToCell(int32_t value, bool truncate);
 int32_t FloorToCell(int32_t value);
 int32_t SectorOf(int32_t cell);
 int32_t SectorOrigin(int32_t sector);
+// The world coordinate of a cell's anchor (cell * 1000), wrapping rather than overflowing for
+// cells no world can hold.
+int32_t CellAnchor(int32_t cell);
 
 // High 16 bits: low 16 bits of cell x; low 16 bits: low 16 bits of cell z.
 uint32_t PackCellKey(int32_t cellX, int32_t cellZ);
@@ -34,8 +37,12 @@ int32_t PackTerrain(bool hole, int32_t texture, uint16_t rotation);
 void UnpackTerrain(int32_t value, int32_t defaultTexture, bool& hole, int32_t& texture,
                    uint16_t& rotation);
 
-inline bool InWorldRange(int32_t v, int32_t worldSize) { return -worldSize <= v && v <= worldSize; }
-inline bool InCacheRows(int32_t cellZ) { return kMinCacheRow <= cellZ && cellZ <= kMaxCacheRow; }
+inline bool InWorldRange(int32_t v, int32_t worldSize) {
+    return -worldSize <= v && v <= worldSize;
+}
+inline bool InCacheRows(int32_t cellZ) {
+    return kMinCacheRow <= cellZ && cellZ <= kMaxCacheRow;
+}
 
 // "1.50N 2.00E", "7S 3W", "0N 0W" (+ " %da" for y, " %d" for yaw when non-zero).
 std::string CoordText(int32_t x, int32_t z, int32_t y = 0, int32_t yaw = 0);
