@@ -19,7 +19,9 @@ std::filesystem::path Bot::PathOf(const std::string& name) const {
     return path.is_absolute() ? path : workDir / path;
 }
 
-int32_t Bot::ClockSeconds() const { return static_cast<int32_t>(clock.MonotonicMs() / 1000); }
+int32_t Bot::ClockSeconds() const {
+    return static_cast<int32_t>(clock.MonotonicMs() / 1000);
+}
 
 void Bot::Start() {
     model.SetCaption(Format("Terravane %d.%d.%d", {kVersionMajor, kVersionMinor, kVersionRelease}));

@@ -1,13 +1,131 @@
 #include "app/Connection.h"
 
-#include <stdexcept>
+#include "app/Bot.h"
+#include "app/Errors.h"
+#include "events/SessionTable.h"
+#include "events/TerrainEvent.h"
+#include "terrain/TerrainCallback.h"
 
 namespace tv {
 
-void LoginClick(Bot& bot) { throw std::logic_error("not built yet: LoginClick"); }
-bool Login(Bot& bot) { throw std::logic_error("not built yet: Login"); }
-void LogoutClick(Bot& bot) { throw std::logic_error("not built yet: LogoutClick"); }
-void OnWorldAttributes(Bot& bot) { throw std::logic_error("not built yet: OnWorldAttributes"); }
-void OnWorldDisconnect(Bot& bot) { throw std::logic_error("not built yet: OnWorldDisconnect"); }
+namespace {
+
+void Check(const char* call, int reason) {
+    if (reason != 0) throw EMethodFailed(call, reason);
+}
+
+}  // namespace
+
+bool Login(Bot& bot) {
+    bot.model.SetStatus(StatusIndex::LoggingIn);
+    // Keep the button disabled while logging in: a second click while pending window messages
+    // are processed would otherwise start a second login inside this one.
+    bot.model.SetButtonEnabled(false);
+    bot.model.SetLinkText(LinkIndex::Offline);
+    bot.frontEnd.ProcessPendingMessages();
+
+    AwSdk& sdk = bot.sdk;
+    const TTerrainLoginInfo& login = bot.options.Login;
+    try {
+        Check("aw_create", sdk.aw_create(login.UniHost, login.UniPort, nullptr));
+        sdk.aw_int_set(attr::LoginCitizen, login.CitizenNumber);
+        sdk.aw_string_set(attr::LoginPrivilegePassword, login.PrivilegePassword);
+        sdk.aw_string_set(attr::ApplicationName, kApplicationName);
+        sdk.aw_string_set(attr::ApplicationVersion, kApplicationVersion);
+        Check("aw_login", sdk.aw_login());
+        TerrainEventSet(bot);
+        InstallAvatarEvents(bot);
+        sdk.aw_bool_set(attr::EnterGlobal, true);
+        Check("aw_enter", sdk.aw_enter(login.World));
+    } catch (const EMethodFailed&) {
+        sdk.aw_destroy();
+        bot.model.SetStatus(StatusIndex::Ready);
+        throw;
+    }
+
+    bot.worldSize = sdk.aw_int(attr::WorldSize);
+    bot.ResetWorldState();
+    bot.featuresOnline = true;
+    sdk.aw_wait(50);
+    return true;
+}
+
+void LoginClick(Bot& bot) {
+    bot.model.SetButtonEnabled(false);
+    try {
+        if (Login(bot)) bot.timerEnabled = true;
+    } catch (...) {
+        bot.model.SetButtonEnabled(!bot.terminated);
+        throw;
+    }
+    AwSdk& sdk = bot.sdk;
+    if (sdk.aw_session() != 0) {
+        bot.model.SetButton(ButtonAction::Logout, true);
+        AddActivity(bot, ActivityCategory::Message, "Terrain editor online");
+        bot.model.SetTrayHint(Format("Terravane - %s", {sdk.aw_string(attr::WorldName)}));
+        bot.model.SetStat(8, Format("%.0n", {static_cast<double>(bot.WorldCellCount())}));
+    } else {
+        // A rights failure during the first wait left no session: offer a new attempt.
+        bot.timerEnabled = false;
+        bot.model.SetButton(ButtonAction::Login, !bot.terminated);
+    }
+}
+
+void LogoutClick(Bot& bot) {
+    bot.timerEnabled = false;
+    bot.model.SetButtonEnabled(false);
+    bot.model.SetStatusText("Shutting down...");
+    bot.frontEnd.ProcessPendingMessages();
+
+    bot.featuresOnline = false;
+    AnnounceToRightsHolders(bot);
+    bot.cache.ResetCounters();
+
+    // Everything still queued reaches the users, five messages a second.
+    do {
+        bot.sdk.aw_wait(1000);
+    } while (PumpMessages(bot) != 0);
+
+    bot.cache.Clear();
+    bot.world.Clear();
+    SessionTableReset(bot);
+    bot.sdk.aw_destroy();
+
+    bot.model.SetStatus(StatusIndex::Ready);
+    bot.model.SetLinkText(LinkIndex::Offline);
+    AddActivity(bot, ActivityCategory::Message, "Terrain editor offline");
+    bot.model.SetTrayHint("Terravane - (offline)");
+    bot.model.SetButton(ButtonAction::Login, true);
+}
+
+void OnWorldAttributes(Bot& bot) {
+    AwSdk& sdk = bot.sdk;
+    if (!sdk.aw_bool(attr::WorldCaretakerRight)) {
+        bot.StopWithError("Caretaker rights are required in this world.");
+        return;
+    }
+    if (!sdk.aw_bool(attr::WorldEminentDomainRight)) {
+        bot.StopWithError("Eminent Domain rights are required in this world.");
+        return;
+    }
+    StatusIndex state = bot.model.ConnectionState();
+    if (state != StatusIndex::LoggingIn) bot.cache.CountMarkers();
+    if (state == StatusIndex::Disconnected)
+        AddActivity(bot, ActivityCategory::Message, "Reconnected to world");
+    if (state != StatusIndex::Active) {
+        bot.model.SetStat(0, sdk.aw_string(attr::WorldName));
+        bot.model.SetStatus(StatusIndex::Active);
+        bot.model.SetLinkText(LinkIndex::Online);
+    }
+}
+
+void OnWorldDisconnect(Bot& bot) {
+    AddActivity(bot, ActivityCategory::Message, "Disconnected from world");
+    bot.model.SetStat(0, "");
+    SessionTableReset(bot);
+    bot.model.SetStatus(StatusIndex::Disconnected);
+    bot.model.SetLinkText(LinkIndex::Disconnected);
+    CallbackReAddAll(bot);
+}
 
 }  // namespace tv
