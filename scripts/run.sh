@@ -5,4 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 mkdir -p run
+# Without arguments a short built-in scene of users at work plays on the embedded world.
+[ $# -eq 0 ] && set -- --demo
 exec build/src/terravane-nox --dir run "$@"
