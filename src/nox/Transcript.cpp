@@ -32,8 +32,15 @@ void Transcript::OnStat(int row, const std::string& text) {
 }
 
 void Transcript::Dialog(const std::string& text) {
-    dialogs.push_back(text);
-    Line({"dialog", text});
+    // Keep one event on one line: line breaks are shown as the escapes \r and \n.
+    std::string shown;
+    for (char c : text) {
+        if (c == '\r') shown += "\\r";
+        else if (c == '\n') shown += "\\n";
+        else shown += c;
+    }
+    dialogs.push_back(shown);
+    Line({"dialog", shown});
 }
 
 void Transcript::OnConsoleMessage(const SimConsoleMessage& message) {
