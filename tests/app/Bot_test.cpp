@@ -1,0 +1,135 @@
+// Start-up, the heartbeat and closing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/Connection.h"
+#include "support/TestBot.h"
+
+namespace tv::test {
+namespace {
+
+std::vector<std::string> CallsNamed(const SimWorld& world, const std::string& prefix) {
+    std::vector<std::string> calls;
+    for (const auto& call : world.CallLog())
+        if (call.rfind(prefix, 0) == 0) calls.push_back(call);
+    return calls;
+}
+
+int IndexOf(const std::vector<std::string>& calls, const std::string& prefix, int from = 0) {
+    for (int i = from; i < static_cast<int>(calls.size()); ++i)
+        if (calls[static_cast<std::size_t>(i)].rfind(prefix, 0) == 0) return i;
+    return -1;
+}
+
+TEST(BotStartup, SdkUnavailableTerminates) {
+    TestBot t;
+    t.world.FailNext("aw_init", 99);
+    Bot& bot = t.Start();
+    EXPECT_EQ(bot.model.Caption(), "Terravane 2.1.14");
+    ASSERT_GE(bot.model.Activity().size(), 2u);
+    EXPECT_EQ(bot.model.Activity()[0].message, "Unable to initialize AW.DLL (reason 99)");
+    EXPECT_EQ(bot.model.Activity()[0].category, ActivityCategory::Error);
+    EXPECT_EQ(bot.model.Activity()[1].message, "Application started");
+    EXPECT_EQ(bot.model.Status(), "Terminated; restart required.");
+    EXPECT_FALSE(bot.model.ButtonEnabled());
+    EXPECT_EQ(t.frontEnd.errors, std::vector<std::string>{"Unable to initialize AW.DLL (reason 99)"});
+    // The configuration is not loaded after a failed start.
+    EXPECT_EQ(bot.options.UniPort, 0);
+}
+
+TEST(BotStartup, LoadsConfigurationAndLanguage) {
+    TestBot t;
+    Bot& bot = t.Start();
+    EXPECT_EQ(bot.model.Status(), "Ready");
+    EXPECT_EQ(bot.options.Login.World, "terra");
+    EXPECT_EQ(bot.options.Login.UniPort, 6670);
+    EXPECT_FALSE(bot.language[Lang::cmd_begin].empty());
+    EXPECT_FALSE(bot.terminated);
+}
+
+TEST(BotHeartbeat, StepsRunInOrder) {
+    TestBot t;
+    Bot& bot = t.Login();
+    t.Tick(4);
+    // Queue one cell query and one message, then watch a single tick.
+    TerrainQueueAddCell(bot, 3, 3, false);
+    Reply(bot, 42, "%s", {"hello"});
+    t.world.SetCallLogging(true);
+    t.world.ClearCallLog();
+    t.Tick();
+    const auto& calls = t.world.CallLog();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front(), "aw_wait(0)");
+    int session = IndexOf(calls, "aw_session(");
+    int query = IndexOf(calls, "aw_cell_next(");
+    int console = IndexOf(calls, "aw_console_message(");
+    int traffic = IndexOf(calls, "aw_traffic_count(");
+    EXPECT_LT(0, session);
+    EXPECT_LT(session, query);
+    EXPECT_LT(query, console);
+    EXPECT_LT(console, traffic);
+    EXPECT_EQ(traffic, static_cast<int>(calls.size()) - 1);
+}
+
+TEST(BotHeartbeat, NoTickInsideATick) {
+    TestBot t;
+    Bot& bot = t.Login();
+    t.Tick(2);
+    int nested = 0;
+    // A handler that fires the timer again, as a dialog's nested message loop would.
+    t.world.aw_event_set(event::Chat, [&] {
+        ++nested;
+        bot.Tick();
+    });
+    t.world.UserEnter(11, 1, 0, 0, 0);
+    t.world.UserChat(11, "hello");
+    t.world.SetCallLogging(true);
+    t.world.ClearCallLog();
+    t.Tick();
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(CallsNamed(t.world, "aw_traffic_count").size(), 1u);
+    EXPECT_FALSE(bot.InTick());
+}
+
+TEST(BotHeartbeat, LostSessionStillRefreshesWindow) {
+    TestBot t;
+    Bot& bot = t.Login();
+    t.Tick();
+    t.world.aw_destroy();
+    t.world.SetCallLogging(true);
+    t.world.ClearCallLog();
+    t.Tick();
+    EXPECT_EQ(IndexOf(t.world.CallLog(), "aw_cell_next"), -1);
+    EXPECT_NE(IndexOf(t.world.CallLog(), "aw_traffic_count"), -1);
+    EXPECT_EQ(bot.model.Stat(6), "0");
+    EXPECT_EQ(bot.model.Stat(3), "0");
+}
+
+TEST(BotClose, AsksOnlyWhileConnected) {
+    TestBot t;
+    Bot& bot = t.Start();
+    EXPECT_TRUE(bot.CloseQuery());
+    EXPECT_TRUE(t.frontEnd.questions.empty());
+}
+
+TEST(BotClose, NoKeepsTheBotConnected) {
+    TestBot t;
+    Bot& bot = t.Login();
+    t.Tick();
+    t.frontEnd.nextAnswer = false;
+    EXPECT_FALSE(bot.CloseQuery());
+    ASSERT_EQ(t.frontEnd.questions.size(), 1u);
+    EXPECT_EQ(t.frontEnd.questions[0],
+              "Closing Terravane will disable terrain features in terra.\r\n\r\n"
+              "Are you sure you wish to close Terravane?");
+    EXPECT_NE(t.world.aw_session(), 0);
+    EXPECT_TRUE(bot.timerEnabled);
+    t.frontEnd.nextAnswer = true;
+    EXPECT_TRUE(bot.CloseQuery());
+    EXPECT_EQ(t.world.aw_session(), 0);
+    EXPECT_EQ(bot.model.Activity()[0].message, "Terrain editor offline");
+}
+
+}  // namespace
+}  // namespace tv::test
