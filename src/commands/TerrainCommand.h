@@ -3,9 +3,13 @@
 // The dispatcher splits the words, finds the command, runs its pre-check and its handler, and
 // turns any error into one reply.
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "config/Language.h"
 
 namespace tv {
 
@@ -13,6 +17,21 @@ class Bot;
 struct TTerrainSession;
 
 using CommandWords = std::vector<std::string>;
+using CommandHandler = void (*)(Bot&, TTerrainSession&, const CommandWords&);
+using CommandPreCheck = bool (*)(Bot&, TTerrainSession&);
+
+// One row of the command table. The word a user types is the language text of `key`, so a
+// translated file translates the commands too; a row without a key has a fixed word.
+struct CommandRow {
+    std::optional<Lang> key;
+    const char* fixedWord;
+    CommandHandler handler;
+    CommandPreCheck preCheck;  // null: none
+};
+inline constexpr std::size_t kCommandRows = 15;
+// Searched in order: when two keys hold the same word, the earlier row wins.
+const std::array<CommandRow, kCommandRows>& CommandTable();
+std::string CommandWord(const Bot& bot, const CommandRow& row);
 
 std::vector<std::string> SplitCommandLine(const std::string& text);
 void ProcessCommand(Bot& bot, TTerrainSession& session, const std::string& text);
@@ -36,8 +55,8 @@ void DoTextureCommand(Bot& bot, TTerrainSession& session, const CommandWords& wo
 void DoVersionCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
 void DoClearCacheCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
 
-int TerrainCacheAreaCommand(Bot& bot, int32_t cellX, int32_t cellZ, int32_t citNum,
-                            uint8_t state, int32_t boxSize, int32_t session, bool ignoreCitnum);
+int TerrainCacheAreaCommand(Bot& bot, int32_t cellX, int32_t cellZ, int32_t citNum, uint8_t state,
+                            int32_t boxSize, int32_t session, bool ignoreCitnum);
 int TerrainCacheAreaTexture(Bot& bot, int32_t cellX, int32_t cellZ, int32_t citNum,
                             uint16_t rotation, int32_t texture, bool hole, int32_t session,
                             int32_t boxSize);
