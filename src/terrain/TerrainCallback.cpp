@@ -1,20 +1,135 @@
+// The pending-request list. A record is made only after the SDK accepted the request, and lives
+// until the world event that answers it, its time-out, or the loss of the connection.
+
 #include "terrain/TerrainCallback.h"
 
-#include <stdexcept>
+#include "app/ActivityLog.h"
+#include "app/Bot.h"
+#include "app/Errors.h"
+#include "app/MessageQueue.h"
+#include "terrain/TerrainQueue.h"
+#include "terrain/TerrainStruct.h"
 
 namespace tv {
 
-void CallbackAdd(Bot& bot, int32_t session, CallbackType type, int32_t cellX, int32_t cellZ, bool show, bool hole, int32_t texture, uint16_t rotation) { throw std::logic_error("not built yet: CallbackAdd"); }
-TTerrainCallback& CallbackFind(Bot& bot, int32_t cellX, int32_t cellZ, CallbackType type) { throw std::logic_error("not built yet: CallbackFind"); }
-TTerrainCallback* CallbackLookup(Bot& bot, int32_t cellX, int32_t cellZ, CallbackType type) { throw std::logic_error("not built yet: CallbackLookup"); }
-void CallbackDelete(Bot& bot, int32_t cellX, int32_t cellZ, CallbackType type) { throw std::logic_error("not built yet: CallbackDelete"); }
-void CallbackRemove(Bot& bot, const TTerrainCallback& record) { throw std::logic_error("not built yet: CallbackRemove"); }
-int CallbackCount(Bot& bot, CallbackType type) { throw std::logic_error("not built yet: CallbackCount"); }
-bool CallbackSessionHasType(Bot& bot, int32_t session, CallbackType type) { throw std::logic_error("not built yet: CallbackSessionHasType"); }
-bool CallbackSessionHasAny(Bot& bot, int32_t session) { throw std::logic_error("not built yet: CallbackSessionHasAny"); }
-void CallbackComplete(Bot& bot, const TMarkerRecord& marker, CallbackType type, const std::string& text) { throw std::logic_error("not built yet: CallbackComplete"); }
-void TerrainCallbackReAdd(Bot& bot, const TTerrainCallback& record) { throw std::logic_error("not built yet: TerrainCallbackReAdd"); }
-void CallbackReAddAll(Bot& bot) { throw std::logic_error("not built yet: CallbackReAddAll"); }
-void CallbackTimeouts(Bot& bot) { throw std::logic_error("not built yet: CallbackTimeouts"); }
+void CallbackAdd(Bot& bot, int32_t session, CallbackType type, int32_t cellX, int32_t cellZ,
+                 bool show, bool hole, int32_t texture, uint16_t rotation) {
+    if (!InCacheRows(cellZ)) return;
+    auto record = std::make_unique<TTerrainCallback>();
+    record->Session = session;
+    record->CellX = cellX;
+    record->CellZ = cellZ;
+    record->Type = type;
+    record->Time = bot.ClockSeconds();
+    record->Show = show;
+    record->Hole = hole;
+    record->Texture = texture;
+    record->Rotation = rotation;
+    bot.world.callbacks.AddLast(std::move(record));
+}
+
+TTerrainCallback* CallbackLookup(Bot& bot, int32_t cellX, int32_t cellZ, CallbackType type) {
+    for (auto* node = bot.world.callbacks.Head(); node; node = node->Next) {
+        TTerrainCallback& record = *node->Item;
+        if (record.CellX == cellX && record.CellZ == cellZ && record.Type == type) return &record;
+    }
+    return nullptr;
+}
+
+TTerrainCallback& CallbackFind(Bot& bot, int32_t cellX, int32_t cellZ, CallbackType type) {
+    TTerrainCallback* record = CallbackLookup(bot, cellX, cellZ, type);
+    if (!record) throw ETerrainNoCallback(cellX, cellZ, static_cast<int>(type));
+    return *record;
+}
+
+void CallbackDelete(Bot& bot, int32_t cellX, int32_t cellZ, CallbackType type) {
+    if (TTerrainCallback* record = CallbackLookup(bot, cellX, cellZ, type))
+        bot.world.callbacks.RemoveItem(record);
+}
+
+void CallbackRemove(Bot& bot, const TTerrainCallback& record) {
+    bot.world.callbacks.RemoveItem(&record);
+}
+
+int CallbackCount(Bot& bot, CallbackType type) {
+    int count = 0;
+    for (auto* node = bot.world.callbacks.Head(); node; node = node->Next)
+        if (node->Item->Type == type) ++count;
+    return count;
+}
+
+bool CallbackSessionHasType(Bot& bot, int32_t session, CallbackType type) {
+    for (auto* node = bot.world.callbacks.Head(); node; node = node->Next)
+        if (node->Item->Session == session && node->Item->Type == type) return true;
+    return false;
+}
+
+bool CallbackSessionHasAny(Bot& bot, int32_t session) {
+    for (auto* node = bot.world.callbacks.Head(); node; node = node->Next)
+        if (node->Item->Session == session) return true;
+    return false;
+}
+
+void CallbackComplete(Bot& bot, const TMarkerRecord& marker, CallbackType type,
+                      const std::string& text) {
+    TTerrainCallback* record = CallbackLookup(bot, marker.CellX, marker.CellZ, type);
+    if (!record) return;
+    const int32_t session = record->Session;
+    CallbackRemove(bot, *record);
+    // Only the last request of a kind is announced, and only when nothing of the user waits.
+    if (!CallbackSessionHasType(bot, session, type) &&
+        !TerrainCommandQueueNumberFromSessionBool(bot, session))
+        Reply(bot, session, "%s", {text});
+}
+
+void TerrainCallbackReAdd(Bot& bot, const TTerrainCallback& record) {
+    DebugLog(bot, DebugCategory::Callback, "TerrainCallbackReAdd: %d %d [%d]",
+             {record.CellX, record.CellZ, static_cast<int>(record.Type)});
+    auto command = [&](CommandState state, bool hole, int32_t texture, uint16_t rotation) {
+        TerrainQueueCommand(bot, record.CellX, record.CellZ, state, record.Session, true, hole,
+                            texture, rotation);
+    };
+    switch (record.Type) {
+        case CallbackType::Delete:
+            command(CommandState::DELETE, false, 0, 0);
+            break;
+        case CallbackType::Detach:
+            command(CommandState::DETACH, false, 0, 0);
+            break;
+        case CallbackType::ShowHide:
+            command(record.Show ? CommandState::SHOW : CommandState::HIDE, false, 0, 0);
+            break;
+        case CallbackType::Texture:
+            command(CommandState::TEXTURE, record.Hole, record.Texture, record.Rotation);
+            break;
+        case CallbackType::CellQuery:
+            TerrainQueueAddCell(bot, record.CellX, record.CellZ, false);
+            break;
+        default:
+            DebugLog(bot, DebugCategory::Callback, "TerrainCallbackReAdd: bad callback!");
+            break;
+    }
+}
+
+void CallbackReAddAll(Bot& bot) {
+    TTerrainCallbackList& list = bot.world.callbacks;
+    for (auto* node = list.Head(); node; node = node->Next)
+        if (node->Item->Type != CallbackType::None) TerrainCallbackReAdd(bot, *node->Item);
+    list.Clear();
+}
+
+void CallbackTimeouts(Bot& bot) {
+    TTerrainCallbackList& list = bot.world.callbacks;
+    const int32_t now = bot.ClockSeconds();
+    auto* node = list.Head();
+    while (node) {
+        auto* next = node->Next;
+        if (now - node->Item->Time > kCallbackTimeoutSeconds) {
+            TerrainCallbackReAdd(bot, *node->Item);
+            list.RemoveNode(node);
+        }
+        node = next;
+    }
+}
 
 }  // namespace tv

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 #include "terrain/LinkList.h"
 
@@ -14,9 +15,42 @@ class Bot;
 struct TTerrainQueueCell {
     int32_t CellX = 0, CellZ = 0;
 };
-using TTerrainQueryQueue = TLinkedList<TTerrainQueueCell>;
 
-enum class CommandState : uint8_t { INVALID = 0, DELETE = 1, DETACH = 2, HIDE = 3, SHOW = 4, TEXTURE = 5 };
+// The query queue: a linked list of cells without duplicates, in the order they were queued,
+// with an index of its cells beside it so that the duplicate check does not walk the list.
+class TTerrainQueryQueue final {
+public:
+    using List = TLinkedList<TTerrainQueueCell>;
+    using Node = List::Node;
+
+    int64_t Count() const { return list_.Count(); }
+    bool Empty() const { return list_.Empty(); }
+    Node* Head() const { return list_.Head(); }
+    Node* Tail() const { return list_.Tail(); }
+    bool Next(Node*& node) const { return list_.Next(node); }
+
+    bool Contains(int32_t cellX, int32_t cellZ) const;
+    // Callers check Contains first: the queue never holds a cell twice.
+    void AddFirst(int32_t cellX, int32_t cellZ);
+    void AddLast(int32_t cellX, int32_t cellZ);
+    void RemoveFirst();
+    void Clear();
+
+private:
+    static uint64_t Key(int32_t cellX, int32_t cellZ);
+    void Add(int32_t cellX, int32_t cellZ, bool first);
+    List list_;
+    std::unordered_set<uint64_t> keys_;
+};
+
+enum class CommandState : uint8_t {
+    INVALID = 0,
+    DELETE = 1,
+    DETACH = 2,
+    HIDE = 3,
+    SHOW = 4,
+    TEXTURE = 5
+};
 const char* CommandStateName(CommandState state);  // "INVALID", "DELETE", ...
 
 struct TTerrainCommand {
