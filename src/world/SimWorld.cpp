@@ -1,63 +1,290 @@
+// The embedded world: universe setup, inspection, fault knobs, the instance's life and the
+// attribute store.
+
 #include "world/SimWorld.h"
 
 #include <stdexcept>
 
+#include "world/SimWorldImpl.h"
+
 namespace tv {
 
-struct SimWorld::Impl {};
-
-SimWorld::SimWorld(Clock&) {}
+SimWorld::SimWorld(Clock& clock) : impl_(std::make_unique<Impl>(clock)) {}
 SimWorld::~SimWorld() = default;
-void SimWorld::AddWorld(const std::string& name, int32_t size) { throw std::logic_error("not built yet"); }
-void SimWorld::SetWorldRight(const std::string& world, int32_t citizen, int right, bool granted) { throw std::logic_error("not built yet"); }
-uint32_t SimWorld::PlaceObject(const std::string& world, const SimObjectSpec& spec) { throw std::logic_error("not built yet"); }
-int SimWorld::UserMove(int32_t session, int32_t x, int32_t y, int32_t z) { throw std::logic_error("not built yet"); }
-int SimWorld::UserLeave(int32_t session) { throw std::logic_error("not built yet"); }
-int SimWorld::UserChat(int32_t session, const std::string& text) { throw std::logic_error("not built yet"); }
-int SimWorld::UserBuild(int32_t session, const SimObjectSpec& spec) { throw std::logic_error("not built yet"); }
-int SimWorld::UserDelete(int32_t session, int32_t x, int32_t z) { throw std::logic_error("not built yet"); }
-int SimWorld::UserClick(int32_t session, int32_t x, int32_t z) { throw std::logic_error("not built yet"); }
-int SimWorld::UserSelect(int32_t session, int32_t x, int32_t z) { throw std::logic_error("not built yet"); }
-void SimWorld::Disconnect() { throw std::logic_error("not built yet"); }
-void SimWorld::Reconnect() { throw std::logic_error("not built yet"); }
-bool SimWorld::Connected() const { throw std::logic_error("not built yet"); }
-void SimWorld::FailNext(const std::string& call, int reason, int count) { throw std::logic_error("not built yet"); }
-void SimWorld::MuteNext(const std::string& call, int count) { throw std::logic_error("not built yet"); }
-void SimWorld::DelayAnswers(int waits) { throw std::logic_error("not built yet"); }
-const std::vector<SimObject>& SimWorld::Objects(const std::string& world) const { throw std::logic_error("not built yet"); }
-const SimObject* SimWorld::ObjectAt(const std::string& world, int32_t x, int32_t z) const { throw std::logic_error("not built yet"); }
-std::optional<SimWorld::Terrain> SimWorld::TerrainAt(const std::string& world, int32_t cellX, int32_t cellZ) const { throw std::logic_error("not built yet"); }
-std::string SimWorld::EnteredWorld() const { throw std::logic_error("not built yet"); }
-std::size_t SimWorld::PendingDeliveries() const { throw std::logic_error("not built yet"); }
-int SimWorld::aw_init(int build) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_create(const std::string& host, int port, void** instance) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_login() { throw std::logic_error("not built yet"); }
-int SimWorld::aw_enter(const std::string& world) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_wait(int milliseconds) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_session() { throw std::logic_error("not built yet"); }
-int SimWorld::aw_destroy() { throw std::logic_error("not built yet"); }
-int SimWorld::aw_term() { throw std::logic_error("not built yet"); }
-int SimWorld::aw_event_set(int event, AwEventHandler handler) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_callback_set(int callback, AwCallbackHandler handler) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_int(int attribute) { throw std::logic_error("not built yet"); }
-std::string SimWorld::aw_string(int attribute) { throw std::logic_error("not built yet"); }
-bool SimWorld::aw_bool(int attribute) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_int_set(int attribute, int value) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_string_set(int attribute, const std::string& value) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_bool_set(int attribute, bool value) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_data_set(int attribute, const char* data, unsigned length) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_say(const std::string& text) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_whisper(int session, const std::string& text) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_console_message(int session) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_object_load() { throw std::logic_error("not built yet"); }
-int SimWorld::aw_object_change() { throw std::logic_error("not built yet"); }
-int SimWorld::aw_object_delete() { throw std::logic_error("not built yet"); }
-int SimWorld::aw_cell_next() { throw std::logic_error("not built yet"); }
-int SimWorld::aw_terrain_set(int cellX, int cellZ, int count, int value, const int* heights) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_has_world_right(int citizen, int right) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_citizen_attributes_by_name(const std::string& name) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_url_send(int session, const std::string& url, const std::string& target) { throw std::logic_error("not built yet"); }
-int SimWorld::aw_world_eject() { throw std::logic_error("not built yet"); }
-int SimWorld::aw_traffic_count(unsigned* bytesIn, unsigned* bytesOut) { throw std::logic_error("not built yet"); }
+
+// ---- Universe setup ---------------------------------------------------------------------------
+
+void SimWorld::AddCitizen(int32_t number, const std::string& name, const std::string& password) {
+    if (SimCitizen* known = impl_->FindCitizen(number)) {
+        known->name = name;
+        if (!password.empty()) known->password = password;
+        return;
+    }
+    impl_->citizens.push_back({number, name, password});
+}
+
+void SimWorld::AddWorld(const std::string& name, int32_t size) {
+    if (size < 0) throw std::invalid_argument("world size must not be negative");
+    if (SimWorldState* known = impl_->FindWorld(name)) {
+        known->size = size;
+        return;
+    }
+    SimWorldState world;
+    world.name = name;
+    world.size = size;
+    impl_->worlds.push_back(std::move(world));
+}
+
+void SimWorld::SetWorldRight(const std::string& world, int32_t citizen, int right, bool granted) {
+    SimWorldState* found = impl_->FindWorld(world);
+    if (!found) throw std::invalid_argument("unknown world: " + world);
+    if (granted)
+        found->rights[citizen].insert(right);
+    else
+        found->rights[citizen].erase(right);
+}
+
+uint32_t SimWorld::PlaceObject(const std::string& world, const SimObjectSpec& spec) {
+    SimWorldState* found = impl_->FindWorld(world);
+    if (!found) throw std::invalid_argument("unknown world: " + world);
+    if (!found->CellInside(FloorCell(spec.x), FloorCell(spec.z)))
+        throw std::invalid_argument("object position outside the world");
+    SimObject object;
+    object.x = spec.x;
+    object.y = spec.y;
+    object.z = spec.z;
+    object.yaw = spec.yaw;
+    object.tilt = spec.tilt;
+    object.roll = spec.roll;
+    object.type = spec.type;
+    object.model = spec.model;
+    object.description = spec.description;
+    object.action = spec.action;
+    object.owner = spec.owner.value_or(0);
+    object.number = impl_->nextNumber++;
+    impl_->Stamp(object);
+    found->objects.push_back(object);
+    return object.number;
+}
+
+// ---- Faults -----------------------------------------------------------------------------------
+
+void SimWorld::FailNext(const std::string& call, int reason, int count) {
+    if (count > 0) impl_->faults[call].push_back({false, reason, count});
+}
+
+void SimWorld::MuteNext(const std::string& call, int count) {
+    if (count > 0) impl_->faults[call].push_back({true, 0, count});
+}
+
+void SimWorld::DelayAnswers(int waits) {
+    impl_->answerDelay = waits > 0 ? waits : 0;
+}
+
+std::optional<int> SimWorld::Begin(const char* call, const std::string& arguments) {
+    if (callLogging_) callLog_.push_back(std::string(call) + "(" + arguments + ")");
+    auto it = impl_->faults.find(call);
+    if (it == impl_->faults.end() || it->second.empty()) return std::nullopt;
+    SimFault& fault = it->second.front();
+    const int result = fault.mute ? 0 : fault.reason;
+    if (--fault.remaining <= 0) it->second.pop_front();
+    return result;
+}
+
+// ---- Inspection -------------------------------------------------------------------------------
+
+const std::vector<SimObject>& SimWorld::Objects(const std::string& world) const {
+    static const std::vector<SimObject> none;
+    const SimWorldState* found = impl_->FindWorld(world);
+    return found ? found->objects : none;
+}
+
+const SimObject* SimWorld::ObjectAt(const std::string& world, int32_t x, int32_t z) const {
+    const SimWorldState* found = impl_->FindWorld(world);
+    if (!found) return nullptr;
+    for (const auto& object : found->objects)
+        if (object.x == x && object.z == z) return &object;
+    return nullptr;
+}
+
+std::optional<SimWorld::Terrain> SimWorld::TerrainAt(const std::string& world, int32_t cellX,
+                                                     int32_t cellZ) const {
+    const SimWorldState* found = impl_->FindWorld(world);
+    if (!found) return std::nullopt;
+    auto it = found->terrain.find({cellX, cellZ});
+    if (it == found->terrain.end()) return std::nullopt;
+    return it->second;
+}
+
+std::string SimWorld::EnteredWorld() const {
+    return impl_->entered ? impl_->entered->name : std::string();
+}
+
+std::size_t SimWorld::PendingDeliveries() const {
+    return impl_->queue.size();
+}
+
+std::vector<int32_t> SimWorld::AvatarSessions() const {
+    std::vector<int32_t> sessions;
+    if (const SimWorldState* world = impl_->UserWorld())
+        for (const auto& avatar : world->avatars) sessions.push_back(avatar.session);
+    return sessions;
+}
+
+// ---- The instance's life ----------------------------------------------------------------------
+
+int SimWorld::aw_init(int build) {
+    if (auto result = Begin("aw_init", std::to_string(build))) return *result;
+    if (build != kSdkBuild) return reason::WrongBuild;
+    impl_->initialized = true;
+    return reason::Success;
+}
+
+int SimWorld::aw_create(const std::string& host, int port, void** instance) {
+    if (auto result = Begin("aw_create", Quoted(host) + "," + std::to_string(port))) return *result;
+    if (!impl_->initialized) return reason::NotInitialized;
+    if (impl_->created) return reason::AlreadyCreated;
+    if (LowerCase(host) != LowerCase(kUniverseHost) || port != kUniversePort)
+        return reason::UnknownHost;
+    impl_->DestroyInstance();
+    impl_->created = true;
+    if (instance) *instance = impl_.get();
+    impl_->Sent(host.size());
+    return reason::Success;
+}
+
+int SimWorld::aw_login() {
+    if (auto result = Begin("aw_login", "")) return *result;
+    if (!impl_->initialized) return reason::NotInitialized;
+    if (!impl_->created) return reason::NoInstance;
+    if (impl_->disconnected) return reason::NoConnection;
+    const std::string password = impl_->Text(attr::LoginPrivilegePassword);
+    impl_->Sent(4 + password.size() + impl_->Text(attr::ApplicationName).size() +
+                impl_->Text(attr::ApplicationVersion).size());
+    impl_->bytesIn += 16;
+    const SimCitizen* citizen = impl_->FindCitizen(impl_->Int(attr::LoginCitizen));
+    if (!citizen) return reason::InvalidCitizen;
+    if (citizen->password != password) return reason::InvalidPassword;
+    impl_->loggedIn = true;
+    impl_->loginCitizen = citizen->number;
+    return reason::Success;
+}
+
+int SimWorld::aw_enter(const std::string& world) {
+    if (auto result = Begin("aw_enter", Quoted(world))) return *result;
+    if (!impl_->initialized) return reason::NotInitialized;
+    if (!impl_->created) return reason::NoInstance;
+    if (impl_->disconnected) return reason::NoConnection;
+    if (!impl_->loggedIn) return reason::NotLoggedIn;
+    impl_->Sent(world.size());
+    impl_->bytesIn += 16;
+    SimWorldState* found = impl_->FindWorld(world);
+    if (!found) return reason::NoSuchWorld;
+    impl_->entered = found;
+    impl_->lastEntered = found;
+    const auto& held = found->rights[impl_->loginCitizen];
+    impl_->SetText(attr::WorldName, found->name);
+    impl_->SetInt(attr::WorldSize, found->size);
+    impl_->SetInt(attr::WorldCaretakerRight, held.count(57) ? 1 : 0);
+    impl_->SetInt(attr::WorldEminentDomainRight, held.count(162) ? 1 : 0);
+    impl_->QueueWorldArrival();
+    return reason::Success;
+}
+
+int SimWorld::aw_wait(int milliseconds) {
+    if (auto result = Begin("aw_wait", std::to_string(milliseconds))) return *result;
+    if (!impl_->initialized) return reason::NotInitialized;
+    if (!impl_->created) return reason::NoInstance;
+    if (impl_->delivering) return reason::Success;
+    ++impl_->waitCount;
+    impl_->Deliver();
+    impl_->clock.Sleep(milliseconds);
+    return reason::Success;
+}
+
+int SimWorld::aw_session() {
+    if (auto result = Begin("aw_session", "")) return *result;
+    return impl_->created ? kBotSession : 0;
+}
+
+int SimWorld::aw_destroy() {
+    if (auto result = Begin("aw_destroy", "")) return *result;
+    if (!impl_->initialized) return reason::NotInitialized;
+    if (!impl_->created) return reason::NoInstance;
+    impl_->DestroyInstance();
+    return reason::Success;
+}
+
+int SimWorld::aw_term() {
+    if (auto result = Begin("aw_term", "")) return *result;
+    if (!impl_->initialized) return reason::NotInitialized;
+    impl_->DestroyInstance();
+    impl_->initialized = false;
+    return reason::Success;
+}
+
+int SimWorld::aw_event_set(int event, AwEventHandler handler) {
+    if (auto result = Begin("aw_event_set", std::to_string(event))) return *result;
+    if (!impl_->initialized) return reason::NotInitialized;
+    if (!impl_->created) return reason::NoInstance;
+    impl_->eventHandlers[event] = std::move(handler);
+    return reason::Success;
+}
+
+int SimWorld::aw_callback_set(int callback, AwCallbackHandler handler) {
+    if (auto result = Begin("aw_callback_set", std::to_string(callback))) return *result;
+    if (!impl_->initialized) return reason::NotInitialized;
+    if (!impl_->created) return reason::NoInstance;
+    impl_->callbackHandlers[callback] = std::move(handler);
+    return reason::Success;
+}
+
+// ---- Attributes -------------------------------------------------------------------------------
+
+int SimWorld::aw_int(int attribute) {
+    if (auto result = Begin("aw_int", std::to_string(attribute))) return *result;
+    return impl_->Int(attribute);
+}
+
+std::string SimWorld::aw_string(int attribute) {
+    if (Begin("aw_string", std::to_string(attribute))) return {};
+    return impl_->Text(attribute);
+}
+
+bool SimWorld::aw_bool(int attribute) {
+    if (Begin("aw_bool", std::to_string(attribute))) return false;
+    return impl_->Int(attribute) != 0;
+}
+
+int SimWorld::aw_int_set(int attribute, int value) {
+    if (auto result = Begin("aw_int_set", std::to_string(attribute) + "," + std::to_string(value)))
+        return *result;
+    impl_->SetInt(attribute, value);
+    return reason::Success;
+}
+
+int SimWorld::aw_string_set(int attribute, const std::string& value) {
+    if (auto result = Begin("aw_string_set", std::to_string(attribute) + "," + Quoted(value)))
+        return *result;
+    impl_->SetText(attribute, value);
+    return reason::Success;
+}
+
+int SimWorld::aw_bool_set(int attribute, bool value) {
+    if (auto result =
+            Begin("aw_bool_set", std::to_string(attribute) + "," + (value ? "true" : "false")))
+        return *result;
+    impl_->SetInt(attribute, value ? 1 : 0);
+    return reason::Success;
+}
+
+int SimWorld::aw_data_set(int attribute, const char* data, unsigned length) {
+    if (auto result =
+            Begin("aw_data_set", std::to_string(attribute) + "," + std::to_string(length)))
+        return *result;
+    if (!data && length > 0) return reason::InvalidArgument;
+    impl_->SetText(attribute, data ? std::string(data, length) : std::string());
+    return reason::Success;
+}
 
 }  // namespace tv

@@ -40,6 +40,7 @@ inline constexpr int NoSuchSession = 27;
 inline constexpr int NoSuchCitizen = 28;
 inline constexpr int NotAllowed = 29;
 inline constexpr int Ejected = 30;
+inline constexpr int InvalidArgument = 31;
 }  // namespace reason
 
 struct SimObject {
@@ -83,9 +84,11 @@ public:
     virtual void OnWhisper(int32_t /*session*/, const std::string& /*text*/) {}
     virtual void OnObjectAdded(const SimObject&, int32_t /*bySession*/) {}
     virtual void OnObjectDeleted(const SimObject&, int32_t /*bySession*/) {}
-    virtual void OnTerrainSet(int32_t /*cellX*/, int32_t /*cellZ*/, int32_t /*value*/, int32_t /*height*/) {}
+    virtual void OnTerrainSet(int32_t /*cellX*/, int32_t /*cellZ*/, int32_t /*value*/,
+                              int32_t /*height*/) {}
     virtual void OnEject(int32_t /*session*/, int32_t /*seconds*/) {}
-    virtual void OnUrl(int32_t /*session*/, const std::string& /*url*/, const std::string& /*target*/) {}
+    virtual void OnUrl(int32_t /*session*/, const std::string& /*url*/,
+                       const std::string& /*target*/) {}
 };
 
 class SimWorld final : public AwSdk {
@@ -98,14 +101,21 @@ public:
     ~SimWorld() override;
 
     // ---- Universe setup -------------------------------------------------------------------
+    // Adding a known number again renames the citizen; the password changes only when one is
+    // given, so adding an avatar's citizen never locks the bot out.
     void AddCitizen(int32_t number, const std::string& name, const std::string& password = {});
+    // Adding a known world again changes its size. World names are compared without case.
     void AddWorld(const std::string& name, int32_t size);
     // World rights 50, 51, 68 (and 57 caretaker, 162 eminent domain) of a citizen in a world.
     void SetWorldRight(const std::string& world, int32_t citizen, int right, bool granted);
-    // Places an object without any event; returns its number.
+    // Places an object without any event; returns its number. Setup mistakes (unknown world,
+    // a position outside it) throw std::invalid_argument.
     uint32_t PlaceObject(const std::string& world, const SimObjectSpec& spec);
 
-    // ---- Simulated users in the world the bot is in ---------------------------------------
+    // ---- Simulated users --------------------------------------------------------------------
+    // Users act in the world the bot is in; while it is in none, in the world it entered last,
+    // or else in the first world added. Their events reach the bot only while it is in that
+    // world and connected. Tourists have citizen 0 (their name defaults to "Tourist").
     // Returns 0, or a reason code (Ejected while an eject lasts; a repeated session is a ghost:
     // a second avatar-add event for the same number).
     int UserEnter(int32_t session, int32_t citizen, int32_t x, int32_t y, int32_t z,
@@ -138,6 +148,7 @@ public:
     void DelayAnswers(int waits);
 
     // ---- Inspection -------------------------------------------------------------------------
+    // The listener hears each effect when it happens, i.e. during the SDK call or user action.
     void SetListener(SimListener* listener) { listener_ = listener; }
     const std::vector<SimObject>& Objects(const std::string& world) const;
     const SimObject* ObjectAt(const std::string& world, int32_t x, int32_t z) const;
@@ -149,7 +160,19 @@ public:
     const std::vector<SimConsoleMessage>& ConsoleLog() const { return consoleLog_; }
     std::string EnteredWorld() const;  // empty when the bot is in no world
     std::size_t PendingDeliveries() const;
-    // Every SDK call the bot made, in order, "aw_int_set(332,0)" style: tests check orders.
+    // Sessions of the avatars in the world users act in, in arrival order.
+    std::vector<int32_t> AvatarSessions() const;
+    // Say, whisper, URL sends and ejects, in order: say("text"), whisper(5,"text"),
+    // url(5,"http://x","aw_3d"), eject(5,900). Texts are written raw between the quotes.
+    const std::vector<std::string>& ActionLog() const { return actionLog_; }
+    // Every SDK call made, in order, one line each: the call's name, then its arguments between
+    // parentheses, separated by commas without spaces; strings raw between double quotes,
+    // booleans as true/false, data as its length, heights as [h1,h2]; no result. Examples:
+    //   aw_int_set(332,0)  aw_bool_set(332,false)  aw_string_set(334,"text")  aw_int(95)
+    //   aw_console_message(7)  aw_object_load()  aw_wait(0)  aw_data_set(249,255)
+    //   aw_terrain_set(1,-2,1,5,[100])  aw_create("host",6670)  aw_enter("terra")
+    //   aw_event_set(7)  aw_callback_set(3)  aw_whisper(5,"hi")  aw_has_world_right(5,50)
+    // Logging is off by default; SetCallLogging(true) starts it.
     const std::vector<std::string>& CallLog() const { return callLog_; }
     void ClearCallLog() { callLog_.clear(); }
     void SetCallLogging(bool on) { callLogging_ = on; }
@@ -188,9 +211,13 @@ public:
 
 private:
     struct Impl;
+    // Logs the call and applies a pending fault: the value to return at once, or none to go on.
+    std::optional<int> Begin(const char* call, const std::string& arguments);
+
     std::unique_ptr<Impl> impl_;
     SimListener* listener_ = nullptr;
     std::vector<SimConsoleMessage> consoleLog_;
+    std::vector<std::string> actionLog_;
     std::vector<std::string> callLog_;
     bool callLogging_ = false;
 };
