@@ -1,0 +1,212 @@
+#include "commands/TerrainRights.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "app/Bot.h"
+#include "support/TestBot.h"
+
+namespace tv {
+namespace {
+
+std::string Parse(const std::string& text) {
+    TTerrainRightsList list;
+    return TerrainRightsFromString(list, text);
+}
+
+TEST(TerrainRights, TextIsNormalisedWhenRead) {
+    struct Case {
+        const char* text;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"12,5,7", "5,7,12"},  // numeric order, not text order
+        {"7,*,9", "*"},        // an asterisk anywhere wins
+        {"-1", "*"},           // low bound -1 means everyone
+        {"3,-1~40", "*"},      // whatever the high bound
+        {"abc", "0"},          // not a number: citizen 0
+        {"1 ,2", "0,2"},       // trailing blank makes the entry unreadable
+        {"1, 2", "1,2"},       // leading blanks are skipped
+        {" \t4", "4"},         // tabs too
+        {"5~", "5~0"},         // unreadable high bound stays 0
+        {"~7", "0"},           // unreadable low bound stops the scan
+        {"5 ~7", "5~0"},       // "~" must follow the number at once
+        {"5~ 7", "5~7"},       // a number field skips its blanks
+        {"3~3", "3"},          // equal bounds print as one number
+        {"20~12", "20~12"},    // reversed ranges are kept as typed
+        {",,3,,", "3"},        // empty entries are dropped
+        {"", ""},              // nobody
+        {"99999999999", "0"},  // beyond 32 bits is unreadable, never wrapped
+        {"-2147483648", "-2147483648"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Parse(c.text), c.stored) << "text: " << c.text;
+}
+
+TEST(TerrainRights, ParseReplacesTheWholeList) {
+    TTerrainRightsList list;
+    TerrainRightsFromString(list, "1,2,3");
+    EXPECT_EQ(TerrainRightsFromString(list, "9"), "9");
+    EXPECT_EQ(list.Count(), 1u);
+    EXPECT_EQ(TerrainRightsFromString(list, ""), "");
+    EXPECT_EQ(list.Count(), 0u);
+}
+
+TEST(TerrainRights, HasCitizenCoversRangesAndEveryone) {
+    struct Case {
+        const char* list;
+        int32_t citizen;
+        bool has;
+    };
+    const Case cases[] = {
+        {"5~10,20", 5, true},   {"5~10,20", 10, true},   {"5~10,20", 7, true},
+        {"5~10,20", 11, false}, {"5~10,20", 4, false},   {"5~10,20", 20, true},
+        {"10~5", 7, false},     {"10~5", 10, false},     {"10~5", 5, false},
+        {"*", 0, true},         {"*", 2147483647, true}, {"*", -5, true},
+        {"", 0, false},         {"", 1, false},          {"abc", 0, true},
+    };
+    for (const Case& c : cases) {
+        TTerrainRightsList list;
+        TerrainRightsFromString(list, c.list);
+        EXPECT_EQ(TerrainRightsHasCitizen(list, c.citizen), c.has)
+            << "list " << c.list << " citizen " << c.citizen;
+    }
+}
+
+TEST(TerrainRights, AddAppendsAndRemoveTakesEntriesBeginningAtTheNumber) {
+    struct Case {
+        const char* list;
+        bool add;
+        int32_t citizen;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"5,12", true, 3, "5,12,3"},   // appended, not sorted
+        {"5,12", true, 5, "5,12,5"},   // no duplicate check
+        {"5~10", false, 7, "5~10"},    // a containing range stays
+        {"5~10,5", false, 5, ""},      // a range beginning at the number goes
+        {"5,5,6,5", false, 5, "6"},    // every entry, adjacent ones too
+        {"*", false, -1, ""},          // everyone begins at -1
+        {"*", false, 5, "*"},          // everyone stays
+        {"3,8~9", false, 9, "3,8~9"},  // the high bound does not count
+    };
+    for (const Case& c : cases) {
+        TTerrainRightsList list;
+        TerrainRightsFromString(list, c.list);
+        if (c.add)
+            TerrainRightsAdd(list, c.citizen);
+        else
+            TerrainRightsRemove(list, c.citizen);
+        EXPECT_EQ(TerrainRightsToString(list), c.after)
+            << (c.add ? "add " : "remove ") << c.citizen << " on " << c.list;
+    }
+}
+
+TEST(TerrainRights, SplitCommaListSkipsLeadingBlanksOnly) {
+    EXPECT_EQ(SplitCommaList(" a ,\tb,, ,c"), (std::vector<std::string>{"a ", "b", "c"}));
+    EXPECT_TRUE(SplitCommaList("").empty());
+    EXPECT_TRUE(SplitCommaList(" , ,").empty());
+}
+
+TEST(TerrainRights, SortNumericStrings) {
+    using List = std::vector<std::string>;
+    struct Case {
+        List input;
+        List sorted;
+    };
+    const Case cases[] = {
+        {{"10", "9", "100", "0"}, {"0", "9", "10", "100"}},
+        {{"-1", "-30", "-5"}, {"-30", "-5", "-1"}},  // larger magnitude first
+        {{"3", "-2"}, {"3", "-2"}},                  // negative after a smaller non-negative
+        {{"-2", "1"}, {"-2", "1"}},                  // ...but before a smaller one
+        {{"beta", "Alpha", "gamma"}, {"Alpha", "beta", "gamma"}},
+        {{"b", "10", "a"}, {"10", "a", "b"}},  // text rules once either side is text
+        {{"-2147483648", "5"}, {"-2147483648", "5"}},
+        {{}, {}},
+    };
+    for (const Case& c : cases) {
+        List list = c.input;
+        SortNumericStrings(list);
+        EXPECT_EQ(list, c.sorted);
+    }
+}
+
+TEST(TerrainRights, SortSurvivesTheIntransitiveOrder) {
+    // 1 < 3, 3 < -2 and -2 < 1: no order satisfies all three; the sort must still end with the
+    // same strings, whatever their order.
+    std::vector<std::string> list;
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> number(-50, 50);
+    for (int i = 0; i < 400; ++i) list.push_back(std::to_string(number(random)));
+    for (int i = 0; i < 40; ++i) list.push_back(i % 2 ? "name" + std::to_string(i) : "~");
+    std::vector<std::string> before = list;
+    SortNumericStrings(list);
+    std::sort(before.begin(), before.end());
+    std::vector<std::string> after = list;
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(after, before);
+}
+
+class RightsGate : public ::testing::Test {
+protected:
+    void SetUp() override { bot = &tb.Login(); }
+
+    // A user of `citizen` using the privileges of `privilege`, entered and known to the bot.
+    TTerrainSession& User(int32_t session, int32_t citizen, int32_t privilege, bool right50) {
+        tb.world.AddCitizen(citizen, "user" + std::to_string(citizen));
+        tb.world.AddCitizen(privilege, "owner" + std::to_string(privilege));
+        tb.world.SetWorldRight(test::TestBot::kWorld, privilege, right::Terrain, right50);
+        tb.world.UserEnter(session, citizen, 0, 0, 0, privilege, "user" + std::to_string(citizen));
+        tb.Tick();
+        TTerrainSession* record = bot->sessions.FindSession(session);
+        EXPECT_NE(record, nullptr);
+        return *record;
+    }
+
+    test::TestBot tb;
+    Bot* bot = nullptr;
+};
+
+TEST_F(RightsGate, RefusesSilentlyWithoutTheTerrainWorldRight) {
+    TerrainRightsFromString(bot->rights, "*");
+    TTerrainSession& user = User(5, 100, 100, false);
+    EXPECT_FALSE(TerrainRightsCheckSession(*bot, user));
+    tb.Tick(2);
+    EXPECT_TRUE(tb.ConsoleTo(5).empty());
+}
+
+TEST_F(RightsGate, TellsWhoseMissingRightsAreUsed) {
+    TerrainRightsFromString(bot->rights, "7");
+    TTerrainSession& borrowed = User(5, 100, 200, true);
+    TTerrainSession& own = User(6, 300, 300, true);
+    TTerrainSession& listed = User(8, 7, 7, true);
+    tb.Tick(2);
+    const std::size_t before5 = tb.ConsoleTo(5).size(), before6 = tb.ConsoleTo(6).size();
+
+    EXPECT_FALSE(TerrainRightsCheckSession(*bot, borrowed));
+    EXPECT_FALSE(TerrainRightsCheckSession(*bot, own));
+    EXPECT_TRUE(TerrainRightsCheckSession(*bot, listed));
+    tb.Tick(2);
+    auto to5 = tb.ConsoleTo(5), to6 = tb.ConsoleTo(6);
+    ASSERT_EQ(to5.size(), before5 + 1);
+    EXPECT_EQ(
+        to5.back(),
+        "You are using the privileges of cit#200, who does not have terrain rights in terra.");
+    ASSERT_EQ(to6.size(), before6 + 1);
+    EXPECT_EQ(to6.back(), "You do not have terrain rights in terra.");
+}
+
+TEST_F(RightsGate, RefusesSilentlyWhenNotifyIsOff) {
+    TerrainRightsFromString(bot->rights, "7");
+    bot->options.SetFlag(OptionFlag::RightsNotify, false);
+    TTerrainSession& user = User(5, 100, 100, true);
+    tb.Tick(2);
+    const std::size_t before = tb.ConsoleTo(5).size();
+    EXPECT_FALSE(TerrainRightsCheckSession(*bot, user));
+    tb.Tick(2);
+    EXPECT_EQ(tb.ConsoleTo(5).size(), before);
+}
+
+}  // namespace
+}  // namespace tv
