@@ -6,6 +6,7 @@
 // goes on.
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -29,13 +30,19 @@ public:
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
 
-    // Returns false when the file cannot be opened or written.
+    // Returns false when the file cannot be opened or written; LastError() then says why.
     bool Append(const std::filesystem::path& path, const std::string& line);
     void Close();
+    const std::string& LastError() const { return lastError_; }
 
 private:
+    bool Open(const std::filesystem::path& path);
+    // True while the open handle still is the file at openPath_ (not deleted or replaced).
+    bool StillAtPath() const;
+
     std::FILE* file_ = nullptr;
     std::filesystem::path openPath_;
+    std::string lastError_;
 };
 
 class LogFiles final {

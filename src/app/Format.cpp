@@ -1,20 +1,495 @@
 #include "app/Format.h"
 
-#include <stdexcept>
+#include <algorithm>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include "app/Errors.h"
 
 namespace tv {
 
-const NumberSeparators& UserSeparators() { throw std::logic_error("not built yet: UserSeparators"); }
-std::string Format(const NumberSeparators& separators, std::string_view format, std::initializer_list<FormatArg> args) { throw std::logic_error("not built yet: Format"); }
-int32_t StrToInt(const std::string& text) { throw std::logic_error("not built yet: StrToInt"); }
-bool TryStrToInt(const std::string& text, int32_t& value) { throw std::logic_error("not built yet: TryStrToInt"); }
-double StrToFloat(const std::string& text) { throw std::logic_error("not built yet: StrToFloat"); }
-bool TryStrToFloat(const std::string& text, double& value) { throw std::logic_error("not built yet: TryStrToFloat"); }
-std::string LowerAscii(std::string text) { throw std::logic_error("not built yet: LowerAscii"); }
-std::string UpperAscii(std::string text) { throw std::logic_error("not built yet: UpperAscii"); }
-int CompareText(std::string_view a, std::string_view b) { throw std::logic_error("not built yet: CompareText"); }
-bool SameText(std::string_view a, std::string_view b) { throw std::logic_error("not built yet: SameText"); }
+namespace {
 
-std::string Format(std::string_view, std::initializer_list<FormatArg>) { throw std::logic_error("not built yet"); }
+// A width or precision beyond this is a broken format, not a request for megabytes of blanks.
+constexpr int64_t kMaxFieldSize = 100000;
+// Fixed-point precision is capped like the framework's 18 significant digits.
+constexpr int kMaxFixedDecimals = 18;
+
+[[noreturn]] void Invalid(std::string_view format) {
+    throw EConvertError("Format '" + std::string(format) +
+                        "' invalid or incompatible with argument");
+}
+
+// A separator from the locale only when it is one byte; the cp1252 no-break space stands in for
+// the UTF-8 spaces some locales group digits with.
+char SeparatorFrom(const char* text, char fallback) {
+    if (!text || !*text) return fallback;
+    std::string_view value(text);
+    if (value.size() == 1) return value[0];
+    if (value == "\xC2\xA0" || value == "\xE2\x80\xAF") return '\xA0';
+    return fallback;
+}
+
+NumberSeparators ReadLocaleSeparators() {
+    NumberSeparators separators;
+    if (const std::lconv* conv = std::localeconv()) {
+        separators.decimal = SeparatorFrom(conv->decimal_point, '.');
+        separators.thousands = SeparatorFrom(conv->thousands_sep, ',');
+        if (separators.thousands == separators.decimal)
+            separators.thousands = separators.decimal == ',' ? '.' : ',';
+    }
+    return separators;
+}
+
+// A non-negative finite value as decimal digits: value = 0.digits x 10^point.
+struct Decimal {
+    std::string digits;
+    int point = 0;
+};
+
+Decimal ToDecimal(double magnitude) {
+    Decimal decimal;
+    if (magnitude == 0) return decimal;
+    // Seventeen significant digits hold every double exactly enough to round it once, in decimal.
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.16e", magnitude);
+    decimal.digits.push_back(buffer[0]);
+    decimal.digits.append(buffer + 2, 16);
+    decimal.point = std::atoi(buffer + 19) + 1;
+    return decimal;
+}
+
+// Keeps the first `keep` digits, rounding half away from zero as the framework does.
+void RoundTo(Decimal& decimal, int keep) {
+    if (keep >= static_cast<int>(decimal.digits.size())) return;
+    if (keep < 0) {
+        decimal.digits.clear();
+        return;
+    }
+    bool up = decimal.digits[keep] >= '5';
+    decimal.digits.resize(keep);
+    if (!up) return;
+    int i = keep - 1;
+    while (i >= 0 && decimal.digits[i] == '9') decimal.digits[i--] = '0';
+    if (i >= 0) {
+        ++decimal.digits[i];
+    } else {
+        decimal.digits.insert(decimal.digits.begin(), '1');
+        ++decimal.point;
+    }
+}
+
+bool IsZero(const Decimal& decimal) {
+    return decimal.digits.find_first_not_of('0') == std::string::npos;
+}
+
+char DigitAt(const Decimal& decimal, int index) {
+    return index >= 0 && index < static_cast<int>(decimal.digits.size()) ? decimal.digits[index]
+                                                                         : '0';
+}
+
+std::string NonFinite(double value) {
+    if (std::isnan(value)) return "NAN";
+    return value < 0 ? "-INF" : "INF";
+}
+
+std::string FixedText(double value, int decimals, const NumberSeparators& separators,
+                      bool grouped) {
+    if (!std::isfinite(value)) return NonFinite(value);
+    Decimal decimal = ToDecimal(std::fabs(value));
+    RoundTo(decimal, decimal.point + decimals);
+    std::string whole;
+    for (int i = 0; i < decimal.point; ++i) whole.push_back(DigitAt(decimal, i));
+    if (whole.empty()) whole = "0";
+    std::string text = value < 0 && !IsZero(decimal) ? "-" : "";
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        if (grouped && i > 0 && (whole.size() - i) % 3 == 0) text.push_back(separators.thousands);
+        text.push_back(whole[i]);
+    }
+    if (decimals > 0) {
+        text.push_back(separators.decimal);
+        for (int i = 0; i < decimals; ++i) text.push_back(DigitAt(decimal, decimal.point + i));
+    }
+    return text;
+}
+
+// "d.dddE+ddd" with `significant` digits; `trim` drops trailing zeros of the mantissa.
+std::string ExponentText(double value, int significant, const NumberSeparators& separators,
+                         bool trim) {
+    Decimal decimal = ToDecimal(std::fabs(value));
+    RoundTo(decimal, significant);
+    decimal.digits.resize(significant, '0');
+    if (trim) {
+        while (decimal.digits.size() > 1 && decimal.digits.back() == '0') decimal.digits.pop_back();
+    }
+    std::string text = value < 0 && !IsZero(decimal) ? "-" : "";
+    text.push_back(decimal.digits[0]);
+    if (decimal.digits.size() > 1) {
+        text.push_back(separators.decimal);
+        text.append(decimal.digits, 1);
+    }
+    int exponent = IsZero(decimal) ? 0 : decimal.point - 1;
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "E%c%03d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    return text + buffer;
+}
+
+std::string GeneralText(double value, int significant, const NumberSeparators& separators) {
+    if (!std::isfinite(value)) return NonFinite(value);
+    Decimal decimal = ToDecimal(std::fabs(value));
+    RoundTo(decimal, significant);
+    if (IsZero(decimal)) return "0";
+    if (decimal.point > significant || decimal.point < -4)
+        return ExponentText(value, significant, separators, true);
+    int decimals = 0;
+    for (int i = static_cast<int>(decimal.digits.size()) - 1; i >= decimal.point; --i) {
+        if (decimal.digits[i] != '0') {
+            decimals = i - decimal.point + 1;
+            break;
+        }
+    }
+    return FixedText(value, decimals, separators, false);
+}
+
+std::string Digits(uint64_t value, unsigned base) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    do {
+        text.insert(text.begin(), kDigits[value % base]);
+        value /= base;
+    } while (value != 0);
+    return text;
+}
+
+// Negative 32-bit values show as their unsigned 32-bit pattern, as the framework's integers do.
+uint64_t UnsignedPattern(int64_t value) {
+    if (value < 0 && value >= INT32_MIN) return static_cast<uint32_t>(value);
+    return static_cast<uint64_t>(value);
+}
+
+void PadZeros(std::string& digits, int precision) {
+    if (precision > static_cast<int>(digits.size()))
+        digits.insert(0, static_cast<std::size_t>(precision) - digits.size(), '0');
+}
+
+class Formatter final {
+public:
+    Formatter(const NumberSeparators& separators, std::string_view format,
+              std::initializer_list<FormatArg> args)
+        : separators_(separators), format_(format), args_(args.begin()), count_(args.size()) {}
+
+    std::string Run() {
+        std::string out;
+        out.reserve(format_.size() + 16);
+        while (pos_ < format_.size()) {
+            char c = format_[pos_++];
+            if (c != '%') {
+                out.push_back(c);
+            } else if (pos_ < format_.size() && format_[pos_] == '%') {
+                out.push_back('%');
+                ++pos_;
+            } else {
+                out += Field();
+            }
+        }
+        return out;
+    }
+
+private:
+    char Peek() const { return pos_ < format_.size() ? format_[pos_] : '\0'; }
+
+    const FormatArg::Value& Take() {
+        if (next_ >= count_) Invalid(format_);
+        return args_[next_++].Get();
+    }
+
+    int64_t TakeInteger() {
+        const auto& value = Take();
+        if (!std::holds_alternative<int64_t>(value)) Invalid(format_);
+        return std::get<int64_t>(value);
+    }
+
+    // Digits or "*" (taken from the arguments); nothing when neither is there.
+    std::optional<int64_t> Number() {
+        if (Peek() == '*') {
+            ++pos_;
+            return TakeInteger();
+        }
+        if (Peek() < '0' || Peek() > '9') return std::nullopt;
+        int64_t value = 0;
+        while (Peek() >= '0' && Peek() <= '9') {
+            value = value * 10 + (format_[pos_++] - '0');
+            if (value > kMaxFieldSize) Invalid(format_);
+        }
+        return value;
+    }
+
+    std::string Field() {
+        bool left = false;
+        if (Peek() == '-') left = (++pos_, true);
+        std::optional<int64_t> width = Number();
+        if (Peek() == ':') {
+            ++pos_;
+            if (!width || *width < 0 || static_cast<uint64_t>(*width) >= count_) Invalid(format_);
+            next_ = static_cast<std::size_t>(*width);
+            if (Peek() == '-') left = (++pos_, true);
+            width = Number();
+        }
+        // A negative width from the arguments left-justifies, as in C.
+        if (width && *width < 0) {
+            left = true;
+            width = -*width;
+        }
+        int precision = -1;
+        if (Peek() == '.') {
+            ++pos_;
+            std::optional<int64_t> given = Number();
+            if (given && *given >= 0) precision = static_cast<int>(std::min(*given, kMaxFieldSize));
+        }
+        if (width && *width > kMaxFieldSize) Invalid(format_);
+        if (pos_ >= format_.size()) Invalid(format_);
+        char type = format_[pos_++];
+        std::string text = Convert(type, precision);
+        std::size_t fieldWidth = width ? static_cast<std::size_t>(*width) : 0;
+        if (fieldWidth > text.size()) {
+            std::string blanks(fieldWidth - text.size(), ' ');
+            text = left ? text + blanks : blanks + text;
+        }
+        return text;
+    }
+
+    std::string Convert(char type, int precision) {
+        switch (type) {
+            case 'd':
+            case 'D': {
+                int64_t value = TakeInteger();
+                std::string digits = Digits(
+                    value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value),
+                    10);
+                PadZeros(digits, precision);
+                return value < 0 ? "-" + digits : digits;
+            }
+            case 'u':
+            case 'U':
+            case 'x':
+            case 'X': {
+                bool hex = type == 'x' || type == 'X';
+                std::string digits = Digits(UnsignedPattern(TakeInteger()), hex ? 16 : 10);
+                PadZeros(digits, precision);
+                return digits;
+            }
+            case 'p':
+            case 'P': {
+                const auto& value = Take();
+                if (!std::holds_alternative<const void*>(value)) Invalid(format_);
+                auto address = reinterpret_cast<uintptr_t>(std::get<const void*>(value));
+                std::string digits = Digits(address, 16);
+                PadZeros(digits, static_cast<int>(sizeof(void*) * 2));
+                return digits;
+            }
+            case 's':
+            case 'S': {
+                const auto& value = Take();
+                if (!std::holds_alternative<std::string>(value)) Invalid(format_);
+                const std::string& text = std::get<std::string>(value);
+                if (precision >= 0 && static_cast<std::size_t>(precision) < text.size())
+                    return text.substr(0, static_cast<std::size_t>(precision));
+                return text;
+            }
+            case 'f':
+            case 'F':
+            case 'n':
+            case 'N':
+            case 'e':
+            case 'E':
+            case 'g':
+            case 'G':
+                return ConvertFloat(type, precision);
+            default:
+                Invalid(format_);
+        }
+    }
+
+    std::string ConvertFloat(char type, int precision) {
+        const auto& value = Take();
+        if (!std::holds_alternative<double>(value)) Invalid(format_);
+        double number = std::get<double>(value);
+        switch (type) {
+            case 'e':
+            case 'E': {
+                int significant = precision < 1 ? 15 : std::min(precision, kMaxFixedDecimals);
+                if (!std::isfinite(number)) return NonFinite(number);
+                return ExponentText(number, significant, separators_, false);
+            }
+            case 'g':
+            case 'G':
+                return GeneralText(number,
+                                   precision < 1 ? 15 : std::min(precision, kMaxFixedDecimals),
+                                   separators_);
+            default: {
+                int decimals = precision < 0 ? 2 : std::min(precision, kMaxFixedDecimals);
+                return FixedText(number, decimals, separators_, type == 'n' || type == 'N');
+            }
+        }
+    }
+
+    const NumberSeparators& separators_;
+    std::string_view format_;
+    const FormatArg* args_;
+    std::size_t count_;
+    std::size_t pos_ = 0;
+    std::size_t next_ = 0;
+};
+
+}  // namespace
+
+const NumberSeparators& UserSeparators() {
+    static const NumberSeparators separators = ReadLocaleSeparators();
+    return separators;
+}
+
+std::string Format(const NumberSeparators& separators, std::string_view format,
+                   std::initializer_list<FormatArg> args) {
+    return Formatter(separators, format, args).Run();
+}
+
+std::string Format(std::string_view format, std::initializer_list<FormatArg> args) {
+    return Format(UserSeparators(), format, args);
+}
+
+namespace {
+
+int DigitValue(char c, unsigned base) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (base == 16 && c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (base == 16 && c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// Lower case of a Windows-1252 byte: ASCII, the accented letters and the few in 0x8A..0x9F.
+unsigned char FoldCp1252(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return c + 32;
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+    if (c == 0x8A || c == 0x8C || c == 0x8E) return c + 16;
+    if (c == 0x9F) return 0xFF;
+    return c;
+}
+
+}  // namespace
+
+bool TryStrToInt(const std::string& text, int32_t& value) {
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    unsigned base = 10;
+    if (i < n && text[i] == '$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < n && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i == n) return false;
+    uint64_t magnitude = 0;
+    for (; i < n; ++i) {
+        int digit = DigitValue(text[i], base);
+        if (digit < 0) return false;
+        magnitude = magnitude * base + static_cast<unsigned>(digit);
+        if (magnitude > 0xFFFFFFFFu) return false;
+    }
+    if (base == 10) {
+        if (magnitude > (negative ? 2147483648u : 2147483647u)) return false;
+        value = static_cast<int32_t>(negative ? 0 - magnitude : magnitude);
+        return true;
+    }
+    // Hexadecimal spells the 32-bit pattern: "$FFFFFFFF" is -1.
+    uint32_t pattern = static_cast<uint32_t>(magnitude);
+    if (negative) pattern = 0u - pattern;
+    value = static_cast<int32_t>(pattern);
+    return true;
+}
+
+int32_t StrToInt(const std::string& text) {
+    int32_t value = 0;
+    if (!TryStrToInt(text, value))
+        throw EConvertError("'" + text + "' is not a valid integer value");
+    return value;
+}
+
+bool TryStrToFloat(const std::string& text, double& value) {
+    const char separator = UserSeparators().decimal;
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n && text[i] == ' ') ++i;
+    std::size_t end = n;
+    while (end > i && text[end - 1] == ' ') --end;
+    // Rebuilt with '.' so that the conversion does not depend on the C library's locale.
+    std::string plain;
+    if (i < end && (text[i] == '+' || text[i] == '-')) plain.push_back(text[i++]);
+    bool digits = false;
+    for (; i < end && text[i] >= '0' && text[i] <= '9'; ++i)
+        plain.push_back(text[i]), digits = true;
+    if (i < end && text[i] == separator) {
+        plain.push_back('.');
+        for (++i; i < end && text[i] >= '0' && text[i] <= '9'; ++i)
+            plain.push_back(text[i]), digits = true;
+    }
+    if (!digits) return false;
+    if (i < end && (text[i] == 'e' || text[i] == 'E')) {
+        plain.push_back('e');
+        ++i;
+        if (i < end && (text[i] == '+' || text[i] == '-')) plain.push_back(text[i++]);
+        bool exponentDigits = false;
+        for (; i < end && text[i] >= '0' && text[i] <= '9'; ++i)
+            plain.push_back(text[i]), exponentDigits = true;
+        if (!exponentDigits) return false;
+    }
+    if (i != end) return false;
+    const char* first = plain.data() + (plain[0] == '+' ? 1 : 0);
+    double parsed = 0;
+    auto [ptr, error] = std::from_chars(first, plain.data() + plain.size(), parsed);
+    if (error != std::errc() || ptr != plain.data() + plain.size()) return false;
+    value = parsed;
+    return true;
+}
+
+double StrToFloat(const std::string& text) {
+    double value = 0;
+    if (!TryStrToFloat(text, value))
+        throw EConvertError("'" + text + "' is not a valid floating point value");
+    return value;
+}
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return text;
+}
+
+std::string UpperAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return text;
+}
+
+int CompareText(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        int left = FoldCp1252(static_cast<unsigned char>(a[i]));
+        int right = FoldCp1252(static_cast<unsigned char>(b[i]));
+        if (left != right) return left - right;
+    }
+    return static_cast<int>(a.size() > b.size()) - static_cast<int>(a.size() < b.size());
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && CompareText(a, b) == 0;
+}
 
 }  // namespace tv

@@ -58,6 +58,8 @@ void SendQueuedMessage(AwSdk& sdk, const TAwMessage& message);
 // Formats one text (throws EConvertError on a mismatch) and queues it for one user.
 void Reply(Bot& bot, int32_t session, std::string_view format,
            std::initializer_list<FormatArg> args = {});
+// The lines ReplyList queues, each starting with the prefix; none for an empty list.
+std::vector<std::string> PackReplyLines(const std::vector<std::string>& items);
 // Packs the strings into lines: ", " between items, a new line when prefix+line+item >= 246.
 void ReplyList(Bot& bot, int32_t session, const std::vector<std::string>& items);
 

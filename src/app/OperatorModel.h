@@ -25,15 +25,24 @@ struct ActivityEntry {
     std::string PrivilegeText() const;  // decimal, or empty when negative
 };
 
-enum class StatusIndex : int { Active = 0, Disconnected = 1, LoggingIn = 2, Ready = 3, Terminated = 4 };
+enum class StatusIndex : int {
+    Active = 0,
+    Disconnected = 1,
+    LoggingIn = 2,
+    Ready = 3,
+    Terminated = 4
+};
 const char* StatusText(StatusIndex index);
 enum class LinkIndex : int { Disconnected = 0, Offline = 1, Online = 2 };
 const char* LinkText(LinkIndex index);
 
 enum class ButtonAction { Login, Logout };
 
+struct NumberSeparators;
+
 // "1 byte", "12 bytes", "1.5 KiB", "2.0 MiB", "1.0 GiB" with the user's separators.
 std::string FormatByteSize(uint32_t bytes);
+std::string FormatByteSize(const NumberSeparators& separators, uint32_t bytes);
 
 class OperatorObserver {
 public:
