@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/Errors.h"
+#include "terrain/IntList.h"
+#include "terrain/LinkList.h"
+
+namespace tv {
+namespace {
+
+TEST(IntList, AddIndexOfRemoveAndDelete) {
+    TIntList list;
+    EXPECT_EQ(list.Add(5), 0);
+    EXPECT_EQ(list.Add(7), 1);
+    EXPECT_EQ(list.Add(5), 2);
+    EXPECT_EQ(list.Add(-3), 3);
+    EXPECT_EQ(list.Count(), 4);
+    EXPECT_EQ(list.IndexOf(5), 0);  // the first of duplicates
+    EXPECT_EQ(list.IndexOf(99), -1);
+
+    EXPECT_EQ(list.Remove(5), 0);
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.IndexOf(5), 1);  // the duplicate is still there
+    EXPECT_EQ(list.Remove(99), -1);
+    EXPECT_EQ(list.Count(), 3);
+
+    list.Delete(list.Count());  // one past the end: ignored
+    list.Delete(-1);
+    EXPECT_EQ(list.Count(), 3);
+    list.Delete(0);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Items(0), 5);
+    EXPECT_EQ(list.Items(1), -3);
+}
+
+TEST(IntList, ItemsOutsideTheListRaiseInvalidListIndex) {
+    TIntList list;
+    list.Add(1);
+    for (int index : {1, -1, 1000}) {
+        try {
+            list.Items(index);
+            ADD_FAILURE() << "no error for index " << index;
+        } catch (const EListError& error) {
+            EXPECT_STREQ(error.what(), "Invalid list index.");
+        }
+    }
+}
+
+// An item that records its destruction, to see what the list owns.
+struct Tracked {
+    Tracked(int key, int order, std::vector<int>* destroyed)
+        : key(key), order(order), destroyed(destroyed) {}
+    ~Tracked() {
+        if (destroyed) destroyed->push_back(order);
+    }
+    int key;
+    int order;
+    std::vector<int>* destroyed;
+};
+
+using TrackedList = TLinkedList<Tracked>;
+
+std::vector<int> Orders(const TrackedList& list) {
+    std::vector<int> orders;
+    TrackedList::Node* node = nullptr;
+    while (list.Next(node)) orders.push_back(node->Item->order);
+    return orders;
+}
+
+// Walks backwards from the tail, so broken Prev links show.
+std::vector<int> OrdersBackwards(const TrackedList& list) {
+    std::vector<int> orders;
+    for (TrackedList::Node* node = list.Tail(); node; node = node->Prev)
+        orders.insert(orders.begin(), node->Item->order);
+    return orders;
+}
+
+TEST(LinkedList, NextYieldsEachElementOnceThenStops) {
+    TrackedList empty;
+    TrackedList::Node* node = nullptr;
+    EXPECT_FALSE(empty.Next(node));
+    EXPECT_EQ(node, nullptr);
+
+    TrackedList one;
+    one.AddLast(std::make_unique<Tracked>(0, 1, nullptr));
+    node = nullptr;
+    ASSERT_TRUE(one.Next(node));
+    EXPECT_EQ(node->Item->order, 1);
+    TrackedList::Node* last = node;
+    EXPECT_FALSE(one.Next(node));
+    EXPECT_EQ(node, last);  // left unchanged at the end
+}
+
+TEST(LinkedList, AddFirstAddLastAndRemovalsDestroyOwnedItems) {
+    std::vector<int> destroyed;
+    {
+        TrackedList list;
+        list.AddLast(std::make_unique<Tracked>(0, 2, &destroyed));
+        list.AddLast(std::make_unique<Tracked>(0, 3, &destroyed));
+        list.AddFirst(std::make_unique<Tracked>(0, 1, &destroyed));
+        list.AddLast(std::make_unique<Tracked>(0, 4, &destroyed));
+        EXPECT_EQ(list.Count(), 4);
+        EXPECT_EQ(Orders(list), (std::vector<int>{1, 2, 3, 4}));
+        EXPECT_EQ(OrdersBackwards(list), (std::vector<int>{1, 2, 3, 4}));
+
+        const Tracked* third = list.Head()->Next->Next->Item.get();
+        list.RemoveItem(third);
+        EXPECT_EQ(destroyed, (std::vector<int>{3}));
+        Tracked stranger(0, 99, nullptr);
+        list.RemoveItem(&stranger);  // not in the list: nothing happens
+        EXPECT_EQ(list.Count(), 3);
+
+        list.RemoveFirst();
+        list.RemoveNode(list.Tail());
+        EXPECT_EQ(destroyed, (std::vector<int>{3, 1, 4}));
+        EXPECT_EQ(Orders(list), (std::vector<int>{2}));
+        EXPECT_EQ(list.Head(), list.Tail());
+        EXPECT_EQ(list.Head()->Prev, nullptr);
+        EXPECT_EQ(list.Head()->Next, nullptr);
+
+        list.AddFirst(std::make_unique<Tracked>(0, 5, &destroyed));
+        list.Clear();
+        EXPECT_EQ(list.Count(), 0);
+        EXPECT_EQ(list.Head(), nullptr);
+        EXPECT_EQ(list.Tail(), nullptr);
+        EXPECT_EQ(destroyed, (std::vector<int>{3, 1, 4, 5, 2}));
+        list.RemoveFirst();  // on an empty list: nothing
+        list.AddLast(std::make_unique<Tracked>(0, 6, &destroyed));
+    }
+    EXPECT_EQ(destroyed.back(), 6);  // the list's destruction frees what is left
+}
+
+TEST(LinkedList, SortIsStableForEveryLengthAgainstAReference) {
+    std::mt19937 random(7);
+    for (int length = 0; length <= 40; ++length) {
+        TrackedList list;
+        std::vector<std::pair<int, int>> reference;  // key, insertion order
+        for (int i = 0; i < length; ++i) {
+            const int key = static_cast<int>(random() % 5);  // many equal keys
+            list.AddLast(std::make_unique<Tracked>(key, i, nullptr));
+            reference.emplace_back(key, i);
+        }
+        list.Sort([](const Tracked& a, const Tracked& b) { return a.key - b.key; });
+        std::stable_sort(reference.begin(), reference.end(),
+                         [](auto& a, auto& b) { return a.first < b.first; });
+        std::vector<int> expected;
+        for (auto& entry : reference) expected.push_back(entry.second);
+        EXPECT_EQ(Orders(list), expected) << "length " << length;
+        EXPECT_EQ(OrdersBackwards(list), expected) << "length " << length;
+        EXPECT_EQ(list.Count(), length);
+        if (length > 0) {
+            EXPECT_EQ(list.Head()->Prev, nullptr);
+        }
+    }
+}
+
+TEST(LinkedList, SortOnEqualItemsKeepsTheOrder) {
+    TrackedList list;
+    for (int i = 0; i < 9; ++i) list.AddLast(std::make_unique<Tracked>(1, i, nullptr));
+    list.Sort([](const Tracked&, const Tracked&) { return 0; });
+    EXPECT_EQ(Orders(list), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
+}  // namespace
+}  // namespace tv

@@ -1,0 +1,348 @@
+#include "terrain/TerrainCache.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/Bot.h"
+#include "support/TestBot.h"
+#include "terrain/TerrainStruct.h"
+
+namespace tv {
+namespace {
+
+constexpr int32_t kWorldSize = 10;
+constexpr int32_t kDefaultTexture = 3;
+
+class CacheTest : public ::testing::Test {
+protected:
+    CacheTest() {
+        cache.SetWorldSize(kWorldSize);
+        cache.SetDefaultTexture(kDefaultTexture);
+        cache.OnCountersChanged = [this] { ++shown; };
+        cache.CreateRows();
+    }
+
+    static TMarkerRecord Marker(int32_t cx, int32_t cz, int32_t id, int32_t texture = 5) {
+        TMarkerRecord marker;
+        TerrainMarkerInit(marker);
+        marker.CellX = cx;
+        marker.CellZ = cz;
+        marker.X = cx * 1000;
+        marker.Z = cz * 1000;
+        marker.Id = id;
+        marker.Number = static_cast<uint32_t>(id) + 0x100;
+        marker.Owner = 77;
+        marker.Height = 250;
+        marker.Texture = texture;
+        marker.Timestamp = 1000 + id;
+        return marker;
+    }
+
+    TTerrainCache cache;
+    int shown = 0;
+};
+
+TEST_F(CacheTest, MarkerInitIsValidAndVisibleWithEverythingElseEmpty) {
+    TMarkerRecord marker = Marker(4, 5, 6);
+    marker.Valid = false;
+    marker.Visible = false;
+    marker.Hole = true;
+    marker.Rotation = rotation::Half;
+    TerrainMarkerInit(marker);
+    EXPECT_TRUE(marker.Valid);
+    EXPECT_TRUE(marker.Visible);
+    EXPECT_FALSE(marker.Hole);
+    EXPECT_EQ(marker.X + marker.Z + marker.CellX + marker.CellZ + marker.Id + marker.Owner +
+                  marker.Height + marker.Texture + marker.Timestamp,
+              0);
+    EXPECT_EQ(marker.Rotation, 0);
+    EXPECT_EQ(marker.Number, 0u);
+}
+
+// Fills row 0 with the even cells 0, 2, ... 2(n-1) and checks every present and absent key
+// against a plain scan, across the switch from scanning to halving at 15 entries.
+TEST_F(CacheTest, FindCellAgreesWithALinearReferenceForEveryRowSize) {
+    for (int n = 0; n <= 40; ++n) {
+        cache.Clear();
+        for (int i = n - 1; i >= 0; --i) cache.InsertCell(2 * i, 0);  // reverse: inserts sort
+        const TTerrainCacheZ* row = cache.FindRow(0);
+        const std::size_t size = row ? row->Entries.size() : 0;
+        ASSERT_EQ(size, static_cast<std::size_t>(n));
+        for (int32_t x = -3; x <= 2 * n + 2; ++x) {
+            int expected = -1;
+            for (std::size_t i = 0; i < size; ++i)
+                if (row->Entries[i].X == x) expected = static_cast<int>(i);
+            EXPECT_EQ(cache.FindCell(x, 0), expected) << "row of " << n << ", x " << x;
+        }
+    }
+}
+
+TEST_F(CacheTest, RowOfFifteenFindsItsFirstAndLastEntries) {
+    for (int32_t x = -7; x <= 7; ++x) cache.InsertCell(x * 3, 4);
+    ASSERT_EQ(cache.FindRow(4)->Entries.size(), 15u);
+    EXPECT_EQ(cache.FindCell(-21, 4), 0);
+    EXPECT_EQ(cache.FindCell(21, 4), 14);
+    EXPECT_EQ(cache.FindCell(0, 4), 7);
+    EXPECT_EQ(cache.FindCell(-22, 4), -1);
+    EXPECT_EQ(cache.FindCell(22, 4), -1);
+    EXPECT_EQ(cache.FindCell(1, 4), -1);
+}
+
+TEST_F(CacheTest, InsertCellKeepsRowsSortedUniqueAndCountsQueriedCells) {
+    const int before = shown;
+    EXPECT_EQ(cache.InsertCell(5, 1), 0);
+    EXPECT_EQ(cache.InsertCell(-5, 1), 0);
+    EXPECT_EQ(cache.InsertCell(0, 1), 1);
+    EXPECT_EQ(cache.InsertCell(9, 1), 3);
+    EXPECT_EQ(cache.QueriedCells(), 4);
+    EXPECT_EQ(shown - before, 4);
+    // Asking for a cell that has its entry gives that entry and counts nothing.
+    EXPECT_EQ(cache.InsertCell(0, 1), 1);
+    EXPECT_EQ(cache.QueriedCells(), 4);
+    std::vector<int32_t> xs;
+    for (const auto& entry : cache.FindRow(1)->Entries) xs.push_back(entry.X);
+    EXPECT_EQ(xs, (std::vector<int32_t>{-5, 0, 5, 9}));
+    const TTerrainCacheX* entry = cache.Entry(5, 1);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_FALSE(entry->HasMarker);
+    EXPECT_EQ(entry->Id, 0);
+    EXPECT_EQ(cache.Entry(6, 1), nullptr);
+    EXPECT_EQ(cache.Entry(5, 2), nullptr);
+}
+
+TEST_F(CacheTest, ClearCellEmptiesTheMarkerButKeepsTheCellsTerrain) {
+    TMarkerRecord marker = Marker(2, 3, 11, 9);
+    marker.Rotation = rotation::Quarter;
+    marker.Visible = false;
+    cache.StoreMarker(marker, -1);
+    cache.StoreMarker(Marker(4, 3, 12), -1);
+    ASSERT_EQ(cache.MarkerCount(), 2);
+    TTerrainCacheX* entry = cache.Entry(2, 3);
+    entry->KeepTerrain = true;
+    entry->ChangePending = true;
+
+    cache.ClearCell(2, 3);
+    EXPECT_EQ(cache.MarkerCount(), 1);
+    EXPECT_FALSE(entry->HasMarker);
+    EXPECT_EQ(entry->Id, 0);
+    EXPECT_EQ(entry->Owner, 0);
+    EXPECT_EQ(entry->Timestamp, 0);
+    EXPECT_EQ(entry->Number, 0u);
+    EXPECT_FALSE(entry->ChangePending);
+    EXPECT_EQ(entry->Terrain, 0x4009);
+    EXPECT_EQ(entry->Height, 250);
+    EXPECT_FALSE(entry->Visible);
+    EXPECT_TRUE(entry->KeepTerrain);
+
+    // A cell never seen becomes known, without a marker.
+    const int32_t queried = cache.QueriedCells();
+    cache.ClearCell(-6, -6);
+    EXPECT_NE(cache.Entry(-6, -6), nullptr);
+    EXPECT_EQ(cache.QueriedCells(), queried + 1);
+    EXPECT_EQ(cache.MarkerCount(), 1);
+}
+
+TEST_F(CacheTest, StoreMarkerCountsOnlyWhenACellGainsOrLosesItsMarker) {
+    EXPECT_EQ(cache.StoreMarker(Marker(1, 1, 21), -1), 0);
+    EXPECT_EQ(cache.MarkerCount(), 1);
+    cache.ClearCell(1, 1);
+    EXPECT_EQ(cache.MarkerCount(), 0);
+
+    // Into the emptied entry: the count rises again; KeepTerrain stays as it was.
+    cache.Entry(1, 1)->KeepTerrain = true;
+    cache.Entry(1, 1)->ChangePending = true;
+    EXPECT_EQ(cache.StoreMarker(Marker(1, 1, 22), 0), 0);
+    EXPECT_EQ(cache.MarkerCount(), 1);
+    EXPECT_TRUE(cache.Entry(1, 1)->KeepTerrain);
+    EXPECT_FALSE(cache.Entry(1, 1)->ChangePending);
+    EXPECT_TRUE(cache.Entry(1, 1)->HasMarker);
+
+    // A marker replacing a marker: same count; a second store by -1 finds the same entry.
+    EXPECT_EQ(cache.StoreMarker(Marker(1, 1, 23), -1), 0);
+    EXPECT_EQ(cache.MarkerCount(), 1);
+    EXPECT_EQ(cache.FindRow(1)->Entries.size(), 1u);
+    EXPECT_EQ(cache.Entry(1, 1)->Id, 23);
+
+    // A record without an object id empties the count for the cell.
+    EXPECT_EQ(cache.StoreMarker(Marker(1, 1, 0), 0), 0);
+    EXPECT_EQ(cache.MarkerCount(), 0);
+
+    // An index that names another cell's entry is not trusted.
+    cache.StoreMarker(Marker(-3, 1, 30), -1);
+    EXPECT_EQ(cache.StoreMarker(Marker(7, 1, 31), 0), 2);
+    EXPECT_EQ(cache.Entry(-3, 1)->Id, 30);
+    EXPECT_EQ(cache.Entry(7, 1)->Id, 31);
+    EXPECT_EQ(cache.MarkerCount(), 2);
+}
+
+TEST_F(CacheTest, ReadMarkerGivesBackWhatWasStored) {
+    TMarkerRecord stored = Marker(-4, 6, 41, 300);
+    stored.Rotation = rotation::Quarter;
+    stored.Visible = false;
+    cache.StoreMarker(stored, -1);
+    // The world's value keeps 8 bits of the texture, the read gives back the whole number.
+    EXPECT_EQ(cache.Entry(-4, 6)->Terrain, PackTerrain(false, 300, rotation::Quarter));
+
+    TMarkerRecord read;
+    read.Valid = false;  // left as it was
+    EXPECT_EQ(cache.ReadMarker(read, -4, 6, -1), 0);
+    EXPECT_FALSE(read.Valid);
+    EXPECT_EQ(read.CellX, -4);
+    EXPECT_EQ(read.CellZ, 6);
+    EXPECT_EQ(read.X, -4000);
+    EXPECT_EQ(read.Z, 6000);
+    EXPECT_EQ(read.Id, 41);
+    EXPECT_EQ(read.Number, stored.Number);
+    EXPECT_EQ(read.Owner, 77);
+    EXPECT_EQ(read.Height, 250);
+    EXPECT_EQ(read.Timestamp, stored.Timestamp);
+    EXPECT_FALSE(read.Visible);
+    EXPECT_FALSE(read.Hole);
+    EXPECT_EQ(read.Texture, 300);
+    EXPECT_EQ(read.Rotation, rotation::Quarter);
+
+    // By index, too.
+    TMarkerRecord again;
+    EXPECT_EQ(cache.ReadMarker(again, -4, 6, 0), 0);
+    EXPECT_EQ(again.Texture, 300);
+}
+
+TEST_F(CacheTest, ReadMarkerOfAHoleGivesTheDefaultTextureWithoutRotation) {
+    TMarkerRecord hole = Marker(0, 0, 51, 12);
+    hole.Hole = true;
+    hole.Rotation = rotation::Half;
+    cache.StoreMarker(hole, -1);
+    TMarkerRecord read;
+    ASSERT_EQ(cache.ReadMarker(read, 0, 0, -1), 0);
+    EXPECT_TRUE(read.Hole);
+    EXPECT_EQ(read.Texture, kDefaultTexture);
+    EXPECT_EQ(read.Rotation, 0);
+}
+
+TEST_F(CacheTest, ReadMarkerOfAnUnknownOrOutsideCellGivesTheEmptyRecord) {
+    // Cell z 11 is outside a world of size 10: it holds an entry but is not read or counted.
+    cache.StoreMarker(Marker(0, 11, 61), -1);
+    EXPECT_NE(cache.Entry(0, 11), nullptr);
+    EXPECT_EQ(cache.MarkerCount(), 0);
+
+    for (auto [cx, cz] : {std::pair{0, 11}, std::pair{3, 3}}) {
+        TMarkerRecord read = Marker(8, 8, 99, 44);
+        read.Hole = true;
+        read.Visible = false;
+        read.Rotation = rotation::Half;
+        EXPECT_EQ(cache.ReadMarker(read, cx, cz, -1), -1);
+        EXPECT_FALSE(read.Valid);
+        EXPECT_EQ(read.CellX, cx);
+        EXPECT_EQ(read.CellZ, cz);
+        EXPECT_EQ(read.X, cx * 1000);
+        EXPECT_EQ(read.Z, cz * 1000);
+        EXPECT_EQ(read.Id, 0);
+        EXPECT_EQ(read.Owner, 0);
+        EXPECT_EQ(read.Height, 0);
+        EXPECT_EQ(read.Timestamp, 0);
+        EXPECT_EQ(read.Number, 0u);
+        EXPECT_TRUE(read.Visible);
+        EXPECT_FALSE(read.Hole);
+        EXPECT_EQ(read.Rotation, 0);
+        EXPECT_EQ(read.Texture, kDefaultTexture);
+    }
+}
+
+TEST_F(CacheTest, RowsBeyondTheCacheFindAndCreateNothing) {
+    const int32_t queried = cache.QueriedCells();
+    for (int32_t z : {32768, -32768, 40000}) {
+        EXPECT_EQ(cache.Row(z), nullptr);
+        EXPECT_EQ(cache.FindRow(z), nullptr);
+        EXPECT_EQ(cache.FindCell(0, z), -1);
+        EXPECT_EQ(cache.InsertCell(0, z), -1);
+        cache.ClearCell(0, z);
+        EXPECT_EQ(cache.StoreMarker(Marker(0, z, 5), -1), -1);
+        EXPECT_EQ(cache.Entry(0, z), nullptr);
+        TMarkerRecord read;
+        EXPECT_EQ(cache.ReadMarker(read, 0, z, -1), -1);
+    }
+    EXPECT_EQ(cache.QueriedCells(), queried);
+    EXPECT_EQ(cache.MarkerCount(), 0);
+    // The last rows that exist work.
+    EXPECT_EQ(cache.InsertCell(1, 32767), 0);
+    EXPECT_EQ(cache.InsertCell(1, -32767), 0);
+    EXPECT_EQ(cache.FindCell(1, -32767), 0);
+}
+
+TEST_F(CacheTest, CreateRowsKeepsExistingRowsAndClearDestroysThem) {
+    for (int32_t z = -kWorldSize; z <= kWorldSize; ++z) EXPECT_NE(cache.FindRow(z), nullptr);
+    EXPECT_EQ(cache.FindRow(kWorldSize + 1), nullptr);
+    cache.StoreMarker(Marker(2, -10, 71), -1);
+    cache.CreateRows();
+    EXPECT_EQ(cache.FindCell(2, -10), 0);
+    cache.Clear();
+    EXPECT_EQ(cache.FindRow(0), nullptr);
+    EXPECT_EQ(cache.FindCell(2, -10), -1);
+    cache.CountMarkers();
+    EXPECT_EQ(cache.MarkerCount(), 0);
+}
+
+TEST_F(CacheTest, CountMarkersCountsNonZeroIdsInsideTheWorldOnly) {
+    cache.StoreMarker(Marker(-10, -10, 1), -1);
+    cache.StoreMarker(Marker(10, 10, 2), -1);
+    cache.StoreMarker(Marker(25, 10, 3), -1);  // x outside the world still counts: rows decide
+    cache.StoreMarker(Marker(0, -11, 4), -1);
+    cache.InsertCell(3, 3);
+    cache.CountMarkers();
+    EXPECT_EQ(cache.MarkerCount(), 3);
+    cache.ResetCounters();
+    EXPECT_EQ(cache.MarkerCount(), 0);
+    EXPECT_EQ(cache.QueriedCells(), 0);
+}
+
+// The statistics line and the world's terrain call need the Bot.
+class CacheBotTest : public ::testing::Test {
+protected:
+    CacheBotTest() : bot(t.world, t.clock, t.frontEnd, t.dir.Path()) {
+        bot.cache.SetWorldSize(kWorldSize);
+        bot.cache.SetDefaultTexture(kDefaultTexture);
+        bot.cache.CreateRows();
+        bot.language.Set(Lang::phrase_markers, "Markers");
+        bot.language.Set(Lang::phrase_cells, "Cells");
+        bot.language.Set(Lang::phrase_extents, "Extents");
+        bot.language.Set(Lang::phrase_extents_to, "to");
+        bot.language.Set(Lang::phrase_percent_queried, "Queried");
+    }
+    test::TestBot t;
+    Bot bot;
+};
+
+std::string WithDecimal(std::string text) {
+    for (char& c : text)
+        if (c == '.') c = UserSeparators().decimal;
+    return text;
+}
+
+TEST_F(CacheBotTest, StatisticsWithoutMarkersSpanTheWholeWorldBackwards) {
+    for (int32_t x = 0; x < 21; ++x) bot.cache.InsertCell(x, 0);
+    // 21 of 441 cells.
+    EXPECT_EQ(TerrainCacheStatistics(bot),
+              WithDecimal("Markers: 0, Cells: 21, Extents: 10N 10W to 10S 10E, "
+                          "Queried: 4.761905%"));
+}
+
+TEST_F(CacheBotTest, StatisticsExtentsFollowTheMarkers) {
+    TMarkerRecord marker;
+    TerrainMarkerInit(marker);
+    const std::pair<int32_t, int32_t> cells[] = {{-3, 2}, {4, -1}, {1, 5}};
+    for (auto [cx, cz] : cells) {
+        marker.CellX = cx;
+        marker.CellZ = cz;
+        marker.Id = cx * 100 + cz + 1000;
+        bot.cache.StoreMarker(marker, -1);
+    }
+    bot.cache.InsertCell(9, 9);   // known, no marker: counted as a cell only
+    bot.cache.InsertCell(0, 11);  // outside the world's rows: neither
+    EXPECT_EQ(TerrainCacheStatistics(bot),
+              WithDecimal("Markers: 3, Cells: 4, Extents: 1S 3E to 5N 4W, Queried: 1.133787%"));
+}
+
+}  // namespace
+}  // namespace tv
