@@ -33,9 +33,10 @@ TEST(BotStartup, SdkUnavailableTerminates) {
     EXPECT_EQ(bot.model.Activity()[1].message, "Application started");
     EXPECT_EQ(bot.model.Status(), "Terminated; restart required.");
     EXPECT_FALSE(bot.model.ButtonEnabled());
-    EXPECT_EQ(t.frontEnd.errors, std::vector<std::string>{"Unable to initialize AW.DLL (reason 99)"});
+    EXPECT_EQ(t.frontEnd.errors,
+              std::vector<std::string>{"Unable to initialize AW.DLL (reason 99)"});
     // The configuration is not loaded after a failed start.
-    EXPECT_EQ(bot.options.UniPort, 0);
+    EXPECT_EQ(bot.options.Login.UniPort, 0);
 }
 
 TEST(BotStartup, LoadsConfigurationAndLanguage) {
