@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "terrain/TerrainStruct.h"
+
 namespace tv {
 
 class Bot;
