@@ -1,12 +1,126 @@
 #include "config/Language.h"
 
-#include <stdexcept>
+#include "app/Bot.h"
+#include "config/XmlConfigFile.h"
 
 namespace tv {
 
-const LangKeyInfo& LangInfo(Lang key) { throw std::logic_error("not built yet: LangInfo"); }
-void LoadLanguage(Bot& bot) { throw std::logic_error("not built yet: LoadLanguage"); }
+namespace {
 
-void LanguageCatalogue::Set(Lang, const std::string&) { throw std::logic_error("not built yet"); }
+// In the order of the Lang enumeration, which is the load order.
+constexpr std::array<LangKeyInfo, kLangKeyCount> kCatalogue = {{
+    {"help", "message"},
+
+    {"errors", "bot_error"},
+    {"errors", "bounds_error"},
+    {"errors", "tourist_error"},
+    {"errors", "confused_chat_message"},
+    {"errors", "seed_encroachment_error"},
+    {"errors", "invalid_citname_message"},
+    {"errors", "invalid_clickmode"},
+    {"errors", "invalid_command_error"},
+    {"errors", "citnum_no_rights_error"},
+    {"errors", "not_caretaker_error"},
+    {"errors", "object_result_error"},
+    {"errors", "awaiting_query_error"},
+    {"errors", "citnum_rights_error"},
+    {"errors", "seed_building_error"},
+    {"errors", "specify_prefix_error_2"},
+    {"errors", "specify_prefix_error"},
+    {"errors", "texture_error"},
+    {"errors", "message_too_long_error"},
+    {"errors", "tourist_command_error"},
+
+    {"messages", "always_enabled_message"},
+    {"messages", "cells_processed_message"},
+    {"messages", "click_delete_message"},
+    {"messages", "click_detach_message"},
+    {"messages", "click_hide_message"},
+    {"messages", "clickmode_message"},
+    {"messages", "click_show_message"},
+    {"messages", "delete_finished_message"},
+    {"messages", "detach_finished_message"},
+    {"messages", "disable_message"},
+    {"messages", "disable_warn_message"},
+    {"messages", "edit_message"},
+    {"messages", "enable_message"},
+    {"messages", "features_are_message"},
+    {"messages", "new_marker_seed_message"},
+    {"messages", "new_marker_seed_as_message"},
+    {"messages", "no_cells_message"},
+    {"messages", "no_ed_message"},
+    {"messages", "click_no_ed_message"},
+    {"messages", "not_enabled_message"},
+    {"messages", "offline_message"},
+    {"messages", "online_enabled_message"},
+    {"messages", "online_say_message"},
+    {"messages", "rights_granted_message"},
+    {"messages", "rights_revoked_message"},
+    {"messages", "version_sdk_message"},
+    {"messages", "sector_processed_message"},
+    {"messages", "show_hide_finished_message"},
+    {"messages", "texture_finished_message"},
+    {"messages", "version_message"},
+    {"messages", "wait_for_objects_message"},
+    {"messages", "sessions_all_message"},
+    {"messages", "sessions_user_message"},
+    {"messages", "detach_enable"},
+
+    {"safeguards", "flood_message"},
+    {"safeguards", "all_limit_message"},
+    {"safeguards", "all_message"},
+    {"safeguards", "no_all_message"},
+
+    {"phrases", "cells"},
+    {"phrases", "citizen"},
+    {"phrases", "extents_to"},
+    {"phrases", "extents"},
+    {"phrases", "markers"},
+    {"phrases", "offline"},
+    {"phrases", "percent_queried"},
+    {"phrases", "terrain_rights"},
+    {"phrases", "users"},
+
+    {"commands", "all"},
+    {"commands", "begin"},
+    {"commands", "clickmode"},
+    {"commands", "delete"},
+    {"commands", "detach"},
+    {"commands", "ed"},
+    {"commands", "end"},
+    {"commands", "help"},
+    {"commands", "hide"},
+    {"commands", "rights"},
+    {"commands", "seed"},
+    {"commands", "sessions"},
+    {"commands", "show"},
+    {"commands", "stats"},
+    {"commands", "texture"},
+    {"commands", "version"},
+}};
+
+constexpr int kLanguageVersion = 5;
+
+}  // namespace
+
+const LangKeyInfo& LangInfo(Lang key) {
+    return kCatalogue.at(static_cast<std::size_t>(key));
+}
+
+void LanguageCatalogue::Set(Lang key, const std::string& text) {
+    texts_.at(static_cast<std::size_t>(key)) = text.substr(0, kLangTextLimit);
+}
+
+void LoadLanguage(Bot& bot) {
+    const std::string& name = bot.options.LanguageFilename;
+    TXmlConfigFile file(name.empty() ? std::string() : bot.PathOf(name).string());
+    if (file.ReadInteger("terravane", "version", 0) != kLanguageVersion)
+        bot.FatalStop("Invalid language file");
+    for (std::size_t i = 0; i < kLangKeyCount; ++i) {
+        const LangKeyInfo& info = kCatalogue[i];
+        bot.language.Set(static_cast<Lang>(i),
+                         file.ReadString(info.section, info.key, kMissingTextPlaceholder));
+    }
+}
 
 }  // namespace tv

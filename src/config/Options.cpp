@@ -1,16 +1,234 @@
 #include "config/Options.h"
 
-#include <stdexcept>
+#include <array>
+#include <exception>
+
+#include "app/Bot.h"
+#include "app/Errors.h"
+#include "commands/TerrainRights.h"
+#include "config/Cp1252.h"
+#include "config/Language.h"
+#include "config/MicroXml.h"
+#include "config/TextConvert.h"
 
 namespace tv {
 
-int OptionFlagIndex(const std::string& key) { throw std::logic_error("not built yet: OptionFlagIndex"); }
-std::optional<std::string> OptionText(const Options& options, const std::string& key) { throw std::logic_error("not built yet: OptionText"); }
-bool SetOptionText(Options& options, const std::string& key, const std::string& text) { throw std::logic_error("not built yet: SetOptionText"); }
-std::vector<std::string> OptionKeys() { throw std::logic_error("not built yet: OptionKeys"); }
-void LoadConfiguration(Bot& bot) { throw std::logic_error("not built yet: LoadConfiguration"); }
-void SaveConfiguration(Bot& bot) { throw std::logic_error("not built yet: SaveConfiguration"); }
+namespace {
 
-void Options::SetFlag(OptionFlag, bool) { throw std::logic_error("not built yet"); }
+using K = OptionKind;
+
+constexpr std::array<OptionDescriptor, 23> kOptionTable = {{
+    {"CitizenNumber", K::Integer, "0", true,
+     [](Options& o) -> OptionStorage { return &o.Login.CitizenNumber; }},
+    {"PrivilegePassword", K::String, "", true,
+     [](Options& o) -> OptionStorage { return &o.Login.PrivilegePassword; }},
+    {"UniHost", K::String, kDefaultUniverseHost, true,
+     [](Options& o) -> OptionStorage { return &o.Login.UniHost; }},
+    {"UniPort", K::Integer, "6670", true,
+     [](Options& o) -> OptionStorage { return &o.Login.UniPort; }},
+    {"World", K::String, "", true, [](Options& o) -> OptionStorage { return &o.Login.World; }},
+    {"WarnTime", K::Integer, "30", true, [](Options& o) -> OptionStorage { return &o.WarnTime; }},
+    {"DisableTime", K::Integer, "60", true,
+     [](Options& o) -> OptionStorage { return &o.DisableTime; }},
+    {"DefaultHeight", K::Integer, "-10", false,
+     [](Options& o) -> OptionStorage { return &o.DefaultHeight; }},
+    {"TextureMin", K::Integer, "0", false,
+     [](Options& o) -> OptionStorage { return &o.TextureMin; }},
+    {"TextureMax", K::Integer, "500", false,
+     [](Options& o) -> OptionStorage { return &o.TextureMax; }},
+    {"MaxQueries", K::Integer, "5", false,
+     [](Options& o) -> OptionStorage { return &o.MaxQueries; }},
+    {"MaxCommands", K::Integer, "5", false,
+     [](Options& o) -> OptionStorage { return &o.MaxCommands; }},
+    {"DefaultTexture", K::Integer, "0", false,
+     [](Options& o) -> OptionStorage { return &o.DefaultTexture; }},
+    {"FloodCommands", K::Float, "10.05", false,
+     [](Options& o) -> OptionStorage { return &o.FloodCommands; }},
+    {"FloodEjectDuration", K::Integer, "900", false,
+     [](Options& o) -> OptionStorage { return &o.FloodEjectDuration; }},
+    {"LanguageFilename", K::String, "english.xml", false,
+     [](Options& o) -> OptionStorage { return &o.LanguageFilename; }},
+    {"LogFileName", K::String, "log.txt", false,
+     [](Options& o) -> OptionStorage { return &o.LogFileName; }},
+    {"AllowBots", K::Flag, "1", false,
+     [](Options&) -> OptionStorage { return OptionFlag::AllowBots; }},
+    {"AllowTourists", K::Flag, "1", false,
+     [](Options&) -> OptionStorage { return OptionFlag::AllowTourists; }},
+    {"AlwaysEnabled", K::Flag, "0", false,
+     [](Options&) -> OptionStorage { return OptionFlag::AlwaysEnabled; }},
+    {"EnableLog", K::Flag, "0", false,
+     [](Options&) -> OptionStorage { return OptionFlag::EnableLog; }},
+    {"RightsNotify", K::Flag, "1", false,
+     [](Options&) -> OptionStorage { return OptionFlag::RightsNotify; }},
+    {"UseSectorBox", K::Flag, "0", false,
+     [](Options&) -> OptionStorage { return OptionFlag::UseSectorBox; }},
+}};
+
+constexpr std::size_t kLoginRowCount = 5;
+
+// Converts first, so a text that does not convert leaves the option as it was. `clearFlag`
+// lets a false flag text clear the bit; loading from the file only ever sets bits.
+void StoreText(Options& options, const OptionDescriptor& row, const std::string& text,
+               bool clearFlag) {
+    OptionStorage storage = row.Storage(options);
+    switch (row.Kind) {
+        case OptionKind::Integer:
+            *std::get<int32_t*>(storage) = TextToInteger(text);
+            break;
+        case OptionKind::String:
+            *std::get<std::string*>(storage) = text;
+            break;
+        case OptionKind::Float:
+            *std::get<double*>(storage) = TextToFloat(text);
+            break;
+        case OptionKind::Flag: {
+            bool on = TextToBoolean(text);
+            if (on || clearFlag) options.SetFlag(std::get<OptionFlag>(storage), on);
+            break;
+        }
+    }
+}
+
+std::string ValueText(const Options& options, const OptionDescriptor& row) {
+    // The storage accessor takes a mutable record; here it is only read.
+    OptionStorage storage = row.Storage(const_cast<Options&>(options));
+    switch (row.Kind) {
+        case OptionKind::Integer:
+            return IntegerToText(*std::get<int32_t*>(storage));
+        case OptionKind::String:
+            return *std::get<std::string*>(storage);
+        case OptionKind::Float:
+            return FloatToText(*std::get<double*>(storage));
+        case OptionKind::Flag:
+            return BooleanToText(options.Flag(std::get<OptionFlag>(storage)));
+    }
+    return {};
+}
+
+void ReadConfigFile(Bot& bot) {
+    TMicroXmlDocument document;
+    document.LoadFromFile(bot.PathOf(kConfigFileName).string());
+    Options& options = bot.options;
+    const TMicroXmlElement* root = document.Root();
+    if (!root) {
+        LoadOptionGroup(options, LoginOptions(), nullptr);
+        LoadOptionGroup(options, GeneralOptions(), nullptr);
+        TerrainRightsFromString(bot.rights, "*");
+    } else {
+        options.OptionFlags = 0;
+        bool sawLogin = false;
+        bool sawOptions = false;
+        for (std::size_t i = 0; i < root->ChildCount(); ++i) {
+            const TMicroXmlElement* child = root->Child(i);
+            if (Cp1252SameText(child->Name, "Login")) {
+                sawLogin = true;
+                LoadOptionGroup(options, LoginOptions(), child);
+            } else if (Cp1252SameText(child->Name, "Options")) {
+                sawOptions = true;
+                LoadOptionGroup(options, GeneralOptions(), child);
+                TerrainRightsFromString(bot.rights, child->ChildText("TerrainRights", "*"));
+            }
+        }
+        // A hand-written file may hold one section only: the other group takes its defaults
+        // rather than whatever happened to be in memory.
+        if (!sawLogin) LoadOptionGroup(options, LoginOptions(), nullptr);
+        if (!sawOptions) {
+            LoadOptionGroup(options, GeneralOptions(), nullptr);
+            TerrainRightsFromString(bot.rights, "*");
+        }
+    }
+    if (options.LogFileName.empty()) options.SetFlag(OptionFlag::EnableLog, false);
+}
+
+}  // namespace
+
+void Options::SetFlag(OptionFlag flag, bool on) {
+    const auto bit = static_cast<uint8_t>(1u << static_cast<int>(flag));
+    OptionFlags =
+        on ? static_cast<uint8_t>(OptionFlags | bit) : static_cast<uint8_t>(OptionFlags & ~bit);
+}
+
+std::span<const OptionDescriptor> LoginOptions() {
+    return std::span<const OptionDescriptor>(kOptionTable).first(kLoginRowCount);
+}
+
+std::span<const OptionDescriptor> GeneralOptions() {
+    return std::span<const OptionDescriptor>(kOptionTable).subspan(kLoginRowCount);
+}
+
+const OptionDescriptor* FindOption(const std::string& key) {
+    for (const OptionDescriptor& row : kOptionTable)
+        if (Cp1252SameText(row.Key, key)) return &row;
+    return nullptr;
+}
+
+int OptionFlagIndex(const std::string& key) {
+    const OptionDescriptor* row = FindOption(key);
+    if (!row || row->Kind != OptionKind::Flag)
+        throw EConvertError("'" + key + "' is not a valid Terravane option");
+    Options scratch;
+    return static_cast<int>(std::get<OptionFlag>(row->Storage(scratch)));
+}
+
+void LoadOptionGroup(Options& options, std::span<const OptionDescriptor> rows,
+                     const TMicroXmlElement* element) {
+    for (const OptionDescriptor& row : rows) {
+        std::string text = element ? element->ChildText(row.Key, row.DefaultText) : row.DefaultText;
+        StoreText(options, row, text, false);
+    }
+}
+
+void SaveOptionGroup(const Options& options, std::span<const OptionDescriptor> rows,
+                     TMicroXmlElement& element) {
+    for (const OptionDescriptor& row : rows)
+        element.AddChild(row.Key)->Text = ValueText(options, row);
+}
+
+std::optional<std::string> OptionText(const Options& options, const std::string& key) {
+    const OptionDescriptor* row = FindOption(key);
+    if (!row) return std::nullopt;
+    return ValueText(options, *row);
+}
+
+bool SetOptionText(Options& options, const std::string& key, const std::string& text) {
+    const OptionDescriptor* row = FindOption(key);
+    if (!row) return false;
+    StoreText(options, *row, text, true);
+    return true;
+}
+
+std::vector<std::string> OptionKeys() {
+    std::vector<std::string> keys;
+    for (const OptionDescriptor& row : kOptionTable) keys.emplace_back(row.Key);
+    return keys;
+}
+
+void LoadConfiguration(Bot& bot) {
+    // The language file is loaded whatever happened to the configuration; the first error
+    // then reaches the caller.
+    std::exception_ptr failure;
+    try {
+        ReadConfigFile(bot);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        LoadLanguage(bot);
+    } catch (...) {
+        if (!failure) failure = std::current_exception();
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+void SaveConfiguration(Bot& bot) {
+    TMicroXmlDocument document;
+    TMicroXmlElement* root = document.CreateRoot("TerravaneConfig");
+    SaveOptionGroup(bot.options, LoginOptions(), *root->AddChild("Login"));
+    TMicroXmlElement* general = root->AddChild("Options");
+    SaveOptionGroup(bot.options, GeneralOptions(), *general);
+    general->AddChild("TerrainRights")->Text = TerrainRightsToString(bot.rights);
+    // The file holds the privilege password.
+    document.SaveToFile(bot.PathOf(kConfigFileName).string(), FileAccess::OwnerOnly);
+}
 
 }  // namespace tv

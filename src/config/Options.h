@@ -4,12 +4,15 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace tv {
 
 class Bot;
+class TMicroXmlElement;
 
 enum class OptionFlag : uint8_t {
     AllowBots = 0,
@@ -51,6 +54,35 @@ struct Options {
 // The host name of the embedded universe: the default UniHost.
 inline constexpr const char* kDefaultUniverseHost = "universe.terravane.local";
 inline constexpr const char* kConfigFileName = "config.xml";
+
+enum class OptionKind { Integer, Flag, String, Float };
+
+// Where a row's value lives: an integer, a string, the float, or a bit of OptionFlags.
+using OptionStorage = std::variant<int32_t*, std::string*, double*, OptionFlag>;
+
+// One row of the option table. Row order is the order of the elements in config.xml.
+struct OptionDescriptor {
+    const char* Key;
+    OptionKind Kind;
+    const char* DefaultText;
+    bool LockedOnline;  // the configuration dialog refuses changes while connected
+    OptionStorage (*Storage)(Options&);
+};
+
+// Rows 1-5, the `Login` section, and rows 6-23, the `Options` section.
+std::span<const OptionDescriptor> LoginOptions();
+std::span<const OptionDescriptor> GeneralOptions();
+// The row of a key (case-insensitive), or nullptr.
+const OptionDescriptor* FindOption(const std::string& key);
+
+// For each row: the text of the element's child named by the key (the default text when the
+// child is missing, or when no element is given), converted and stored. Flags are only ever
+// set here, never cleared. A text that does not convert raises EConvertError at its row.
+void LoadOptionGroup(Options& options, std::span<const OptionDescriptor> rows,
+                     const TMicroXmlElement* element);
+// Adds one child per row, named by the key, holding the value in its written form.
+void SaveOptionGroup(const Options& options, std::span<const OptionDescriptor> rows,
+                     TMicroXmlElement& element);
 
 // Bit of a flag by its key, case-insensitive; throws EConvertError
 // "'%s' is not a valid Terravane option" for any other key.

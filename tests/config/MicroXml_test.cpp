@@ -1,0 +1,225 @@
+#include "config/MicroXml.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/TestBot.h"
+
+namespace tv {
+namespace {
+
+// A compact picture of a tree: name[attr=value,...]"text"(children...).
+std::string Describe(const TMicroXmlElement* element) {
+    if (!element) return "<none>";
+    std::string out = element->Name;
+    if (element->AttributeCount() > 0) {
+        out += "[";
+        for (std::size_t i = 0; i < element->AttributeCount(); ++i) {
+            if (i > 0) out += ",";
+            out += element->Attribute(i).Name + "=" + element->Attribute(i).Value;
+        }
+        out += "]";
+    }
+    if (!element->Text.empty()) out += "\"" + element->Text + "\"";
+    if (element->ChildCount() > 0) {
+        out += "(";
+        for (std::size_t i = 0; i < element->ChildCount(); ++i) {
+            if (i > 0) out += " ";
+            out += Describe(element->Child(i));
+        }
+        out += ")";
+    }
+    return out;
+}
+
+std::string Read(const std::string& text) {
+    TMicroXmlDocument document;
+    document.LoadFromString(text, "memory.xml");
+    return Describe(document.Root());
+}
+
+TEST(MicroXmlTest, ReadsTheTreeOfEachDocument) {
+    struct Case {
+        const char* document;
+        const char* tree;
+    };
+    const std::vector<Case> cases = {
+        {"<a><b/><c>x</c></a>", "a(b c\"x\")"},
+        {"<a>  </a>", "a"},
+        {"<a>x<!-- c -->y</a>", "a\"y\""},
+        {"<a><b></a></b>", "a(b)"},
+        {"<a>\r\n  one \t two\n\n three  </a>", "a\"one two three\""},
+        {"<a>x<b/>y</a>", "a\"y\"(b)"},
+        {"<a><![CDATA[kept <out>]]></a>", "a"},
+        {"<?xml version=\"1.0\"?><!-- top --><?pi data?><a/>", "a"},
+        {"<a k='1' j=\"two\"/>", "a[k=1,j=two]"},
+        {"<a k=\"1\" K=\"2\" j=\"3\" k=\"4\"/>", "a[k=4,j=3]"},
+        {"<a k=\"x&#9;y&#10;z  w\"/>", "a[k=x y z  w]"},
+        {"<a k=\"line\r\nnext\"/>", "a[k=line  next]"},
+        {"<a>&lt;&gt;&amp;&apos;&quot;</a>", "a\"<>&'\"\""},
+        {"<a>&#65;&#x42;&#X43;</a>", "a\"ABC\""},
+        {"<a>1&#zz;2</a>", "a\"1 2\""},
+        {"<a>&nobody;</a>", "a\"nobody\""},
+        {"<!DOCTYPE a [<!ENTITY who \"the keeper\">]><a>by &who;</a>", "a\"by the keeper\""},
+        {"<!DOCTYPE a [<!ENTITY w 'x'><!ENTITY w 'y'>]><a k=\"&w;\">&w;</a>", "a[k=x]\"x\""},
+        {"<a>fish & chips</a>", "a\"fish & chips\""},
+        {"<a/><b>ignored</b>", "a"},
+        {"text before <a>in</a> text after", "a\"in\""},
+        {"", "<none>"},
+        {"just text", "<none>"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Read(c.document), c.tree) << c.document;
+}
+
+TEST(MicroXmlTest, DecodesUtf8DocumentsToWindows1252) {
+    struct Case {
+        std::string document;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        // Two-byte e acute; the euro sign's three bytes; a character outside the code page.
+        {"<?xml version=\"1.0\"?><a>caf\xC3\xA9</a>", "caf\xE9"},
+        {"<?xml version=\"1.0\" encoding=\"utf-8\"?><a>\xE2\x82\xAC</a>", "\x80"},
+        {"<?xml version=\"1.0\"?><a>\xE4\xB8\xAD</a>", "\xBF"},
+        {"<?xml version=\"1.0\"?><a>\xF0\x9F\x98\x80!</a>", "\xBF!"},
+        {"<?xml version=\"1.0\"?><a>\xE9t\xE9</a>", "\xBFt\xBF"},
+        // Character references name the code page byte directly, also in UTF-8 documents.
+        {"<?xml version=\"1.0\"?><a>&#233;&#8364;&#x4E2D;</a>", "\xE9\x80\xBF"},
+        // Other encodings, and documents without a declaration, are taken byte for byte.
+        {"<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>caf\xE9</a>", "caf\xE9"},
+        {"<a>caf\xC3\xA9</a>", "caf\xC3\xA9"},
+    };
+    for (const Case& c : cases) {
+        TMicroXmlDocument document;
+        document.LoadFromString(c.document, "memory.xml");
+        ASSERT_NE(document.Root(), nullptr) << c.document;
+        EXPECT_EQ(document.Root()->Text, c.text) << c.document;
+    }
+}
+
+TEST(MicroXmlTest, MismatchedEndTagNamesTheFileAndKeepsTheTreeSoFar) {
+    TMicroXmlDocument document;
+    try {
+        document.LoadFromString("<a><b>x</b></a></c>", "settings.xml");
+        FAIL() << "no error";
+    } catch (const EMicroXmlError& error) {
+        EXPECT_STREQ(error.what(), "Mis-matched start/close tags in file \"settings.xml\"");
+        EXPECT_STREQ(error.ClassName(), "EMicroXmlError");
+    }
+    EXPECT_EQ(Describe(document.Root()), "a(b\"x\")");
+    EXPECT_THROW(document.LoadFromString("</a>", "x.xml"), EMicroXmlError);
+    EXPECT_EQ(document.Root(), nullptr);
+}
+
+TEST(MicroXmlTest, RefusesRunawayDocuments) {
+    std::string deep;
+    for (int i = 0; i < 5000; ++i) deep += "<a>";
+    TMicroXmlDocument document;
+    EXPECT_THROW(document.LoadFromString(deep, "deep.xml"), EMicroXmlError);
+
+    std::string laughs = "<!DOCTYPE a [<!ENTITY l0 \"ha\">";
+    for (int i = 1; i < 40; ++i)
+        laughs += "<!ENTITY l" + std::to_string(i) + " \"&l" + std::to_string(i - 1) + ";&l" +
+                  std::to_string(i - 1) + ";\">";
+    laughs += "]><a>&l39;</a>";
+    EXPECT_THROW(document.LoadFromString(laughs, "laughs.xml"), EMicroXmlError);
+}
+
+TEST(MicroXmlTest, WritesIndentedEscapedLines) {
+    TMicroXmlDocument document;
+    TMicroXmlElement* root = document.CreateRoot("Root");
+    root->SetAttribute("v", "1");
+    TMicroXmlElement* group = root->AddChild("Group");
+    group->AddChild("Empty");
+    group->AddChild("Value")->Text = "a < b & \"c\" 'd' > e";
+    TMicroXmlElement* named = root->AddChild("Named");
+    named->SetAttribute("name", "x<&\"y");
+    named->Text = "dropped";
+    named->AddChild("Leaf")->Text = "z";
+    EXPECT_EQ(document.SaveToString(),
+              "<?xml version=\"1.0\" standalone=\"yes\"?>\r\n"
+              "<Root v=\"1\">\r\n"
+              "  <Group>\r\n"
+              "    <Empty />\r\n"
+              "    <Value>a &lt; b &amp; &quot;c&quot; &apos;d&apos; &gt; e</Value>\r\n"
+              "  </Group>\r\n"
+              "  <Named name=\"x&lt;&amp;&quot;y\">\r\n"
+              "    <Leaf>z</Leaf>\r\n"
+              "  </Named>\r\n"
+              "</Root>\r\n");
+}
+
+TEST(MicroXmlTest, RoundTripKeepsTreeAndEveryByte) {
+    TMicroXmlDocument document;
+    TMicroXmlElement* root = document.CreateRoot("config");
+    root->AddChild("plain")->Text = "  spaced   out\ttext ";
+    root->AddChild("markup")->Text = "<tag attr=\"v\"> & 'q'";
+    std::string everyHighByte;
+    for (int c = 128; c < 256; ++c) everyHighByte += static_cast<char>(c);
+    root->AddChild("high")->Text = everyHighByte;
+    root->AddChild("attr")->SetAttribute("value", "caf\xE9 \x80 <&>");
+    TMicroXmlElement* parent = root->AddChild("parent");
+    parent->Text = "lost";
+    parent->AddChild("kid");
+
+    TMicroXmlDocument back;
+    back.LoadFromString(document.SaveToString(), "roundtrip.xml");
+    ASSERT_NE(back.Root(), nullptr);
+    const TMicroXmlElement& r = *back.Root();
+    EXPECT_EQ(r.ChildText("plain", "?"), "spaced out text");
+    EXPECT_EQ(r.ChildText("markup", "?"), "<tag attr=\"v\"> & 'q'");
+    EXPECT_EQ(r.ChildText("high", "?"), everyHighByte);
+    EXPECT_EQ(r.Child(3)->GetAttribute("value"), "caf\xE9 \x80 <&>");
+    EXPECT_EQ(Describe(r.Child(4)), "parent(kid)");
+}
+
+TEST(MicroXmlTest, LooksUpNamesWithoutRegardToCaseFirstMatchWins) {
+    TMicroXmlDocument document;
+    document.LoadFromString(
+        "<r NAME=\"one\"><Item>1</Item><ITEM>2</ITEM><\xC9t\xE9>3</\xC9t\xE9></r>", "m");
+    const TMicroXmlElement& root = *document.Root();
+    EXPECT_EQ(root.GetAttribute("name"), "one");
+    EXPECT_EQ(root.GetAttribute("missing"), "");
+    EXPECT_EQ(root.FindChild("item"), 0);
+    EXPECT_EQ(root.ChildText("iTeM", "d"), "1");
+    EXPECT_EQ(root.ChildText("\xC9T\xC9", "d"), "3");
+    EXPECT_EQ(root.ChildText("other", "d"), "d");
+    EXPECT_EQ(root.FindChild("other"), -1);
+    EXPECT_THROW(root.Child(3), EListError);
+}
+
+TEST(MicroXmlTest, FilesMissingOrUnwritable) {
+    test::TempDir dir;
+    TMicroXmlDocument document;
+    document.CreateRoot("stale");
+    document.LoadFromFile((dir.Path() / "absent.xml").string());
+    EXPECT_EQ(document.Root(), nullptr);
+    document.LoadFromFile(dir.Path().string());  // a folder reads as no file
+    EXPECT_EQ(document.Root(), nullptr);
+
+    document.CreateRoot("kept")->Text = "v";
+    std::string target = (dir.Path() / "gone" / "file.xml").string();
+    EXPECT_THROW(document.SaveToFile(target), EInOutError);
+    EXPECT_EQ(Describe(document.Root()), "kept\"v\"");
+
+    std::string path = (dir.Path() / "file.xml").string();
+    document.SaveToFile(path);
+    TMicroXmlDocument back;
+    back.LoadFromFile(path);
+    EXPECT_EQ(Describe(back.Root()), "kept\"v\"");
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+}
+
+TEST(MicroXmlTest, DropsVeryDeepTreesBuiltInMemory) {
+    TMicroXmlDocument document;
+    TMicroXmlElement* element = document.CreateRoot("r");
+    for (int i = 0; i < 200000; ++i) element = element->AddChild("n");
+    document.CreateRoot("fresh");  // frees the deep tree without exhausting the stack
+    EXPECT_EQ(Describe(document.Root()), "fresh");
+}
+
+}  // namespace
+}  // namespace tv
