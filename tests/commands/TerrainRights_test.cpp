@@ -157,7 +157,9 @@ protected:
         tb.world.AddCitizen(citizen, "user" + std::to_string(citizen));
         tb.world.AddCitizen(privilege, "owner" + std::to_string(privilege));
         tb.world.SetWorldRight(test::TestBot::kWorld, privilege, right::Terrain, right50);
-        tb.world.UserEnter(session, citizen, 0, 0, 0, privilege, "user" + std::to_string(citizen));
+        EXPECT_EQ(tb.world.UserEnter(session, citizen, 0, 0, 0, privilege,
+                                     "user" + std::to_string(citizen)),
+                  0);
         tb.Tick();
         TTerrainSession* record = bot->sessions.FindSession(session);
         EXPECT_NE(record, nullptr);
