@@ -1,0 +1,304 @@
+// The embedded world driven through the SDK interface the way the bot drives it: the instance's
+// life, the attribute store, delivery inside aw_wait, objects, cell queries and terrain.
+
+#include "world/SimWorld.h"
+
+#include <gtest/gtest.h>
+
+#include "world/WorldClient.h"
+
+namespace tv::test {
+namespace {
+
+using Trace = std::vector<std::string>;
+
+class SimWorldTest : public ::testing::Test {
+protected:
+    SimWorldTest() { SetUpUniverse(world); }
+    VirtualClock clock;
+    SimWorld world{clock};
+    WorldClient client{world};
+};
+
+TEST_F(SimWorldTest, StartUpCallsFailWithTheirReasons) {
+    EXPECT_EQ(world.aw_create(SimWorld::kUniverseHost, 6670, nullptr), reason::NotInitialized);
+    EXPECT_EQ(world.aw_init(65), reason::WrongBuild);
+    EXPECT_EQ(world.aw_create(SimWorld::kUniverseHost, 6670, nullptr), reason::NotInitialized);
+    ASSERT_EQ(world.aw_init(66), 0);
+    EXPECT_EQ(world.aw_login(), reason::NoInstance);
+    EXPECT_EQ(world.aw_session(), 0);
+
+    struct Case {
+        const char* host;
+        int port;
+        int expected;
+    };
+    for (const Case& c : {Case{"elsewhere.example", 6670, reason::UnknownHost},
+                          Case{SimWorld::kUniverseHost, 6671, reason::UnknownHost},
+                          Case{"UNIVERSE.Terravane.LOCAL", 6670, reason::Success},
+                          Case{SimWorld::kUniverseHost, 6670, reason::AlreadyCreated}}) {
+        EXPECT_EQ(world.aw_create(c.host, c.port, nullptr), c.expected) << c.host << ":" << c.port;
+    }
+    EXPECT_EQ(world.aw_session(), SimWorld::kBotSession);
+    EXPECT_EQ(world.aw_enter("terra"), reason::NotLoggedIn);
+}
+
+TEST_F(SimWorldTest, LoginChecksCitizenAndPassword) {
+    world.aw_init(66);
+    world.aw_create(SimWorld::kUniverseHost, SimWorld::kUniversePort, nullptr);
+    struct Case {
+        int citizen;
+        const char* password;
+        int expected;
+    };
+    for (const Case& c :
+         {Case{9, "secret", reason::InvalidCitizen}, Case{1, "Secret", reason::InvalidPassword},
+          Case{1, "", reason::InvalidPassword}, Case{1, "secret", 0}}) {
+        world.aw_int_set(attr::LoginCitizen, c.citizen);
+        world.aw_string_set(attr::LoginPrivilegePassword, c.password);
+        EXPECT_EQ(world.aw_login(), c.expected) << c.citizen << " " << c.password;
+    }
+    EXPECT_EQ(world.aw_enter("nowhere"), reason::NoSuchWorld);
+    EXPECT_EQ(world.EnteredWorld(), "");
+}
+
+TEST_F(SimWorldTest, EnterSetsWorldAttributesAtOnceAndQueuesArrival) {
+    world.SetWorldRight("terra", 1, 162, false);
+    world.UserEnter(7, 2, 1500, 0, -2500);
+    world.UserEnter(5, 3, 0, 10, 0, 33, "Bobby");
+    ASSERT_EQ(client.Connect("TERRA"), 0);
+    EXPECT_EQ(world.aw_string(attr::WorldName), "terra");
+    EXPECT_EQ(world.aw_int(attr::WorldSize), 10);
+    EXPECT_TRUE(world.aw_bool(attr::WorldCaretakerRight));
+    EXPECT_FALSE(world.aw_bool(attr::WorldEminentDomainRight));
+    EXPECT_TRUE(client.trace.empty());
+    EXPECT_EQ(world.PendingDeliveries(), 3u);
+    EXPECT_EQ(client.Wait(),
+              (Trace{"world terra size 10 ct 1 ed 0", "avatar-add 7 Alice 1500,0,-2500 c2 p2",
+                     "avatar-add 5 Bobby 0,10,0 c3 p33"}));
+    EXPECT_EQ(world.PendingDeliveries(), 0u);
+}
+
+TEST_F(SimWorldTest, AttributesAreOneStoreSharedByIntAndBoolViews) {
+    world.aw_int_set(332, 1);
+    EXPECT_TRUE(world.aw_bool(332));
+    world.aw_bool_set(332, false);
+    EXPECT_EQ(world.aw_int(332), 0);
+    world.aw_string_set(334, "hello");
+    EXPECT_EQ(world.aw_string(334), "hello");
+    EXPECT_EQ(world.aw_int(999), 0);
+    EXPECT_EQ(world.aw_string(999), "");
+}
+
+TEST_F(SimWorldTest, DeliveryOnlyInsideWaitInOrderAndNotReentrant) {
+    ASSERT_EQ(client.Connect(), 0);
+    client.Wait();
+    const int64_t start = clock.MonotonicMs();
+    world.UserEnter(7, 2, 0, 0, 0);
+    world.UserChat(7, "one");
+    EXPECT_EQ(world.PendingDeliveries(), 2u);
+    int nestedResult = -1;
+    world.aw_event_set(event::Chat, [&] {
+        client.trace.push_back("chat " + world.aw_string(attr::ChatText));
+        nestedResult = world.aw_wait(0);  // delivers nothing
+        world.UserChat(7, "again");       // waits for the next aw_wait
+    });
+    EXPECT_EQ(client.Wait(100), (Trace{"avatar-add 7 Alice 0,0,0 c2 p2", "chat one"}));
+    EXPECT_EQ(nestedResult, 0);
+    EXPECT_EQ(clock.MonotonicMs() - start, 100);
+    EXPECT_EQ(client.Wait(), (Trace{"chat again"}));
+    EXPECT_EQ(client.Wait(), (Trace{"chat again"}));
+}
+
+TEST_F(SimWorldTest, ObjectLoadCreatesAtOnceAndReportsLater) {
+    ASSERT_EQ(client.Connect(), 0);
+    client.Wait();
+    clock.Advance(5000);
+    ASSERT_EQ(client.Load(-1000, 250, 2999), 0);
+    const int number = world.aw_int(attr::ObjectNumber);
+    const int id = world.aw_int(attr::ObjectId);
+    EXPECT_NE(number, 0);
+    EXPECT_NE(number, id);
+    const SimObject* placed = world.ObjectAt("terra", -1000, 2999);
+    ASSERT_NE(placed, nullptr);
+    EXPECT_EQ(placed->timestamp, clock.UnixNow());
+    const std::string fields = std::to_string(number) + " id" + std::to_string(id) +
+                               " at -1000,250,2999 cell -1,2 terrain.rwx '5' owner 1 t" +
+                               std::to_string(clock.UnixNow());
+    EXPECT_EQ(client.Wait(), (Trace{"object-add " + fields + " by 100000", "cb3=0"}));
+
+    // A second load gets the next number and the next id.
+    ASSERT_EQ(client.Load(-1, 0, -1), 0);
+    EXPECT_EQ(world.aw_int(attr::ObjectNumber), number + 1);
+    EXPECT_EQ(world.aw_int(attr::ObjectId), id + 1);
+    EXPECT_EQ(client.Wait(),
+              (Trace{"object-add " + std::to_string(number + 1) + " id" + std::to_string(id + 1) +
+                         " at -1,0,-1 cell -1,-1 " + "terrain.rwx '5' owner 1 t" +
+                         std::to_string(clock.UnixNow()) + " by 100000",
+                     "cb3=0"}));
+}
+
+TEST_F(SimWorldTest, ObjectChangeKeepsNumberAndReportsDeleteThenAdd) {
+    ASSERT_EQ(client.Connect(), 0);
+    client.Wait();
+    client.Load(3000, 10, 4000, "5");
+    const int number = world.aw_int(attr::ObjectNumber);
+    const int oldId = world.aw_int(attr::ObjectId);
+    client.Wait();
+    clock.Advance(2000);
+    world.aw_int_set(attr::ObjectNumber, number);
+    world.aw_int_set(attr::ObjectY, 20);
+    world.aw_string_set(attr::ObjectDescription, "7,90");
+    ASSERT_EQ(world.aw_object_change(), 0);
+    const int newId = world.aw_int(attr::ObjectId);
+    EXPECT_NE(newId, oldId);
+    const std::string n = std::to_string(number);
+    const std::string t = std::to_string(clock.UnixNow());
+    EXPECT_EQ(client.Wait(), (Trace{"object-delete " + n + " id" + std::to_string(oldId) +
+                                        " at 3000,10,4000 cell 3,4 terrain.rwx '5' owner 1 t" +
+                                        std::to_string(clock.UnixNow() - 2) + " by 100000",
+                                    "object-add " + n + " id" + std::to_string(newId) +
+                                        " at 3000,20,4000 cell 3,4 terrain.rwx '7,90' owner 1 t" +
+                                        t + " by 100000",
+                                    "cb3=0"}));
+    ASSERT_EQ(world.Objects("terra").size(), 1u);
+    EXPECT_EQ(world.Objects("terra")[0].description, "7,90");
+
+    world.aw_int_set(attr::ObjectNumber, number + 50);
+    EXPECT_EQ(world.aw_object_change(), reason::NoSuchObject);
+    world.aw_int_set(attr::ObjectNumber, number);
+    world.aw_int_set(attr::ObjectX, 11000);
+    EXPECT_EQ(world.aw_object_change(), reason::OutOfWorld);
+    EXPECT_EQ(world.PendingDeliveries(), 0u);
+}
+
+TEST_F(SimWorldTest, ObjectDeleteNeedsIdAndExactPosition) {
+    ASSERT_EQ(client.Connect(), 0);
+    client.Load(3000, 0, 4000);
+    const int id = world.aw_int(attr::ObjectId);
+    const int number = world.aw_int(attr::ObjectNumber);
+    client.Wait();
+    struct Case {
+        int id, x, z, expected;
+    };
+    for (const Case& c :
+         {Case{id + 1, 3000, 4000, reason::NoSuchObject},
+          Case{id, 3001, 4000, reason::NoSuchObject}, Case{id, 3000, 3999, reason::NoSuchObject},
+          Case{id, 3000, 4000, 0}, Case{id, 3000, 4000, reason::NoSuchObject}}) {
+        world.aw_int_set(attr::ObjectId, c.id);
+        world.aw_int_set(attr::ObjectX, c.x);
+        world.aw_int_set(attr::ObjectZ, c.z);
+        EXPECT_EQ(world.aw_object_delete(), c.expected) << c.id << " " << c.x << "," << c.z;
+    }
+    const Trace got = client.Wait();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].rfind("object-delete " + std::to_string(number) + " id" + std::to_string(id) +
+                               " at 3000,0,4000 cell 3,4",
+                           0),
+              0u)
+        << got[0];
+    EXPECT_EQ(got[0].substr(got[0].size() - 10), " by 100000");
+    EXPECT_EQ(got[1], "cb3=0");
+    EXPECT_TRUE(world.Objects("terra").empty());
+}
+
+TEST_F(SimWorldTest, WorldCallsOutsideTheWorldAreRefused) {
+    ASSERT_EQ(client.Connect(), 0);
+    client.Wait();
+    EXPECT_EQ(client.Load(11000, 0, 0), reason::OutOfWorld);
+    EXPECT_EQ(client.Load(0, 0, -10001), reason::OutOfWorld);
+    EXPECT_EQ(client.Load(10999, 0, -10000), 0);
+    EXPECT_EQ(client.QueryCell(0, 11), reason::OutOfWorld);
+    EXPECT_EQ(client.QueryCell(-11, 0), reason::OutOfWorld);
+    const int heights[3] = {1, 2, 3};
+    EXPECT_EQ(world.aw_terrain_set(9, 0, 3, 5, heights), reason::OutOfWorld);
+    EXPECT_EQ(world.aw_terrain_set(0, -11, 1, 5, heights), reason::OutOfWorld);
+    EXPECT_EQ(world.aw_terrain_set(0, 0, 0, 5, heights), reason::InvalidArgument);
+    EXPECT_EQ(world.Objects("terra").size(), 1u);
+    const Trace got = client.Wait();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_NE(got[0].find(" at 10999,0,-10000 cell 10,-10 "), std::string::npos) << got[0];
+    EXPECT_EQ(got[1], "cb3=0");
+}
+
+TEST_F(SimWorldTest, CellQueryReportsBeginObjectsEndThenResult) {
+    // Objects in cell (-2, 3) placed out of order of position; one just outside on each side.
+    const uint32_t a = world.PlaceObject("terra", Spec(-1001, 5, 3999));
+    world.PlaceObject("terra", Spec(-1000, 0, 3500));  // cell (-1, 3)
+    const uint32_t b = world.PlaceObject("terra", Spec(-2000, 0, 3000, "hole"));
+    world.PlaceObject("terra", Spec(-1500, 0, 4000));  // cell (-2, 4)
+    ASSERT_EQ(client.Connect(), 0);
+    client.Wait();
+    ASSERT_EQ(client.QueryCell(-2, 3), 0);
+    const Trace got = client.Wait();
+    ASSERT_EQ(got.size(), 5u);
+    EXPECT_EQ(got[0], "cell-begin -2,3");
+    EXPECT_EQ(got[1].rfind("cell-object " + std::to_string(a) + " id", 0), 0u) << got[1];
+    EXPECT_NE(got[1].find(" at -1001,5,3999 cell -2,3 terrain.rwx '' owner 0"), std::string::npos);
+    EXPECT_EQ(got[2].rfind("cell-object " + std::to_string(b) + " id", 0), 0u) << got[2];
+    EXPECT_NE(got[2].find("'hole'"), std::string::npos);
+    EXPECT_EQ(got[3], "cell-end -2,3");
+    EXPECT_EQ(got[4], "cb23=0");
+
+    ASSERT_EQ(client.QueryCell(10, -10), 0);
+    EXPECT_EQ(client.Wait(), (Trace{"cell-begin 10,-10", "cell-end 10,-10", "cb23=0"}));
+}
+
+TEST_F(SimWorldTest, TerrainSetStoresCellsAlongX) {
+    ASSERT_EQ(client.Connect(), 0);
+    client.Wait();
+    const int heights[3] = {100, -20, 0};
+    world.aw_int_set(attr::TerrainSetMode, 2);
+    ASSERT_EQ(world.aw_terrain_set(-1, 4, 3, 0x4005, heights), 0);
+    EXPECT_FALSE(world.TerrainAt("terra", -2, 4).has_value());
+    EXPECT_EQ(world.TerrainAt("terra", -1, 4)->height, 100);
+    EXPECT_EQ(world.TerrainAt("terra", 0, 4)->height, -20);
+    EXPECT_EQ(world.TerrainAt("terra", 1, 4)->value, 0x4005);
+    EXPECT_FALSE(world.TerrainAt("terra", 2, 4).has_value());
+    EXPECT_EQ(client.Wait(), (Trace{"cb29=0"}));
+}
+
+TEST_F(SimWorldTest, DestroyFromInsideAHandlerStopsDelivery) {
+    ASSERT_EQ(client.Connect(), 0);
+    world.UserEnter(7, 2, 0, 0, 0);
+    world.aw_event_set(event::WorldAttributes, [&] {
+        client.trace.push_back("world");
+        world.aw_destroy();
+    });
+    EXPECT_EQ(client.Wait(), (Trace{"world"}));
+    EXPECT_EQ(world.aw_session(), 0);
+    EXPECT_EQ(world.PendingDeliveries(), 0u);
+    EXPECT_EQ(world.aw_wait(0), reason::NoInstance);
+    EXPECT_EQ(world.EnteredWorld(), "");
+    // Attributes of the old session are gone; a new instance starts clean.
+    EXPECT_EQ(world.aw_int(attr::WorldSize), 0);
+    EXPECT_EQ(world.aw_create(SimWorld::kUniverseHost, SimWorld::kUniversePort, nullptr), 0);
+    EXPECT_EQ(world.aw_login(), reason::InvalidCitizen);
+}
+
+TEST_F(SimWorldTest, TermEndsTheLibrary) {
+    ASSERT_EQ(client.Connect(), 0);
+    EXPECT_EQ(world.aw_term(), 0);
+    EXPECT_EQ(world.aw_session(), 0);
+    EXPECT_EQ(world.aw_create(SimWorld::kUniverseHost, SimWorld::kUniversePort, nullptr),
+              reason::NotInitialized);
+    EXPECT_EQ(world.aw_init(66), 0);
+    EXPECT_EQ(world.aw_create(SimWorld::kUniverseHost, SimWorld::kUniversePort, nullptr), 0);
+}
+
+TEST_F(SimWorldTest, WorldCallsNeedAWorld) {
+    world.aw_init(66);
+    world.aw_create(SimWorld::kUniverseHost, SimWorld::kUniversePort, nullptr);
+    world.aw_int_set(attr::LoginCitizen, 1);
+    world.aw_string_set(attr::LoginPrivilegePassword, "secret");
+    ASSERT_EQ(world.aw_login(), 0);
+    const int heights[1] = {0};
+    EXPECT_EQ(client.Load(0, 0, 0), reason::NotInWorld);
+    EXPECT_EQ(client.QueryCell(0, 0), reason::NotInWorld);
+    EXPECT_EQ(world.aw_terrain_set(0, 0, 1, 0, heights), reason::NotInWorld);
+    EXPECT_EQ(world.aw_console_message(5), reason::NotInWorld);
+    EXPECT_EQ(world.aw_has_world_right(1, 57), 0);
+}
+
+}  // namespace
+}  // namespace tv::test
