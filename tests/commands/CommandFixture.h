@@ -17,6 +17,7 @@
 #include "events/SessionTable.h"
 #include "support/TestBot.h"
 #include "terrain/TerrainCache.h"
+#include "terrain/TerrainCallback.h"
 #include "terrain/TerrainQueue.h"
 
 namespace tv::test {
@@ -150,9 +151,22 @@ protected:
         return Replies(session);
     }
 
+    // Ticks until no cell query is queued or in flight.
+    void Settle() {
+        for (int i = 0; i < 400; ++i) {
+            if (bot().world.queries.Empty() && CallbackCount(bot(), CallbackType::CellQuery) == 0) {
+                return;
+            }
+            tb.Tick();
+        }
+        ADD_FAILURE() << "cell queries did not settle";
+    }
+
+    // "t:begin", checked; the cells around the user queried.
     void Begin(int32_t session) {
         EXPECT_EQ(Command(session, "t:begin"), std::vector<std::string>{"{enable_message}"});
         ASSERT_TRUE(SessionOf(session).enabled);
+        Settle();
     }
 
     // A marker of `owner` in the bot's cache at the cell (not in the world).
