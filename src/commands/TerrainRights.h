@@ -31,6 +31,8 @@ private:
     std::vector<TTerrainRightsItem> items_;
 };
 
+// Replaces the list with the entries of `text` and returns its normalised text form. Unreadable
+// entries become citizen 0 and unreadable range bounds 0; a number beyond 32 bits is unreadable.
 std::string TerrainRightsFromString(TTerrainRightsList& list, const std::string& text);
 std::string TerrainRightsToString(const TTerrainRightsList& list);
 bool TerrainRightsHasCitizen(const TTerrainRightsList& list, int32_t citnum);
@@ -41,7 +43,8 @@ bool TerrainRightsCheckSession(Bot& bot, const TTerrainSession& session);
 
 // Splits at "," skipping blanks and tabs before an entry and dropping empty entries.
 std::vector<std::string> SplitCommaList(const std::string& text);
-// Numbers numerically (negatives by magnitude after), other text case-insensitively.
+// Numbers numerically (negatives by magnitude after), other text case-insensitively. The order
+// is not transitive for every input; the sort tolerates that and always keeps every string.
 void SortNumericStrings(std::vector<std::string>& list);
 int CompareNumericStrings(const std::string& a, const std::string& b);
 

@@ -52,10 +52,17 @@ private:
 void InstallAvatarEvents(Bot& bot);
 void SessionTableReset(Bot& bot);
 void TouchSession(Bot& bot, TTerrainSession& session);
+// True when the state changed. Bots, tourists (as the options say) and users outside the world
+// are refused only when switching on; switching on starts the idle time. Switching off with
+// detach queues a detach command for every recorded cell.
 bool SetSessionEnabled(Bot& bot, TTerrainSession& session, bool enable, bool detach);
+// Every tick: warns idle enabled sessions once at WarnTime, switches them off at DisableTime.
 void CheckSessionTimeouts(Bot& bot);
+// Counts one chat command against FloodCommands (limit and window in seconds) and ejects the
+// user for FloodEjectDuration when it floods; IsFloodEjected then refuses the command.
 void FloodCheck(Bot& bot, int32_t session);
 bool IsFloodEjected(Bot& bot, int32_t session);
+// Names of enabled sessions (all for -1, else of that privilege), sorted case-insensitively.
 std::vector<std::string> EnabledSessionNames(Bot& bot, int32_t privilege);
 void AnnounceToRightsHolders(Bot& bot);
 // The features notice text for the current online flag and options.
