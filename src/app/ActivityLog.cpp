@@ -121,8 +121,9 @@ void AddActivity(Bot& bot, ActivityCategory category, const std::string& message
 void DebugLog(Bot& bot, DebugCategory category, std::string_view format,
               std::initializer_list<FormatArg> args) {
     std::string text = Format(format, args);
-    std::string line = "[" + LocalDateTimeText(bot.clock.UnixNow()) + "] " +
-                       DebugCategoryName(category) + ": " + text;
+    std::string line = "[";
+    line.append(LocalDateTimeText(bot.clock.UnixNow())).append("] ");
+    line.append(DebugCategoryName(category)).append(": ").append(text);
     std::filesystem::path path = bot.PathOf("debug.log");
     if (bot.logs.debug.Append(path, line)) {
         bot.logs.debugFailureReported = false;

@@ -103,9 +103,9 @@ std::string FixedText(double value, int decimals, const NumberSeparators& separa
     if (!std::isfinite(value)) return NonFinite(value);
     Decimal decimal = ToDecimal(std::fabs(value));
     RoundTo(decimal, decimal.point + decimals);
-    std::string whole;
-    for (int i = 0; i < decimal.point; ++i) whole.push_back(DigitAt(decimal, i));
-    if (whole.empty()) whole = "0";
+    std::string whole(static_cast<std::size_t>(std::max(decimal.point, 1)), '0');
+    for (int i = 0; i < decimal.point; ++i)
+        whole[static_cast<std::size_t>(i)] = DigitAt(decimal, i);
     std::string text = value < 0 && !IsZero(decimal) ? "-" : "";
     for (std::size_t i = 0; i < whole.size(); ++i) {
         if (grouped && i > 0 && (whole.size() - i) % 3 == 0) text.push_back(separators.thousands);

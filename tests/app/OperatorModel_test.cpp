@@ -1,0 +1,126 @@
+#include "app/OperatorModel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/Format.h"
+
+namespace tv {
+namespace {
+
+class RecordingObserver final : public OperatorObserver {
+public:
+    void OnActivity(const ActivityEntry& entry) override { activities.push_back(entry.message); }
+    void OnStatus(const std::string& text) override { statuses.push_back(text); }
+    void OnStat(int row, const std::string& text) override { stats.emplace_back(row, text); }
+    void OnSessionList() override { ++sessionLists; }
+    void OnButton() override { ++buttons; }
+
+    std::vector<std::string> activities;
+    std::vector<std::string> statuses;
+    std::vector<std::pair<int, std::string>> stats;
+    int sessionLists = 0;
+    int buttons = 0;
+};
+
+TEST(OperatorModel, StatusTextsAndTheButton) {
+    OperatorModel model;
+    EXPECT_EQ(model.Status(), "Ready");
+    EXPECT_STREQ(model.ButtonCaption(), "&Login");
+    const std::vector<std::pair<StatusIndex, std::string>> cases = {
+        {StatusIndex::Active, "Active"},
+        {StatusIndex::Disconnected, "Disconnected; reconnecting..."},
+        {StatusIndex::LoggingIn, "Logging in..."},
+        {StatusIndex::Ready, "Ready"},
+        {StatusIndex::Terminated, "Terminated; restart required."},
+    };
+    for (const auto& [index, text] : cases) {
+        model.SetButtonEnabled(index == StatusIndex::Terminated);
+        model.SetStatus(index);
+        EXPECT_EQ(model.Status(), text);
+        EXPECT_EQ(model.ConnectionState(), index);
+        EXPECT_EQ(model.ButtonEnabled(), index != StatusIndex::Terminated) << text;
+    }
+    model.SetButton(ButtonAction::Logout, false);
+    EXPECT_STREQ(model.ButtonCaption(), "&Logout");
+    EXPECT_FALSE(model.ButtonEnabled());
+    model.SetStatusText("Shutting down...");
+    EXPECT_EQ(model.Status(), "Shutting down...");
+    EXPECT_EQ(model.ConnectionState(), StatusIndex::Terminated);
+}
+
+TEST(OperatorModel, ObserverHearsEveryChange) {
+    OperatorModel model;
+    RecordingObserver observer;
+    model.SetObserver(&observer);
+    model.SetStatus(StatusIndex::LoggingIn);
+    model.SetLinkText(LinkIndex::Online);
+    model.SetLinkText(LinkIndex::Online);  // unchanged: not told again
+    model.SetStat(2, "5");
+    model.SetStat(2, "6");
+    model.AddActivityEntry({"now", ActivityCategory::Message, -1, "", "one"});
+    model.AddActivityEntry({"now", ActivityCategory::Message, -1, "", "two"});
+    model.SetButton(ButtonAction::Logout, true);
+    EXPECT_EQ(observer.statuses, std::vector<std::string>{"Logging in..."});
+    EXPECT_EQ(observer.stats,
+              (std::vector<std::pair<int, std::string>>{{1, "Online"}, {2, "5"}, {2, "6"}}));
+    EXPECT_EQ(model.Stat(1), "Online");
+    EXPECT_EQ(observer.activities, (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(observer.buttons, 1);
+    EXPECT_THROW(model.SetStat(10, "x"), std::out_of_range);
+}
+
+TEST(OperatorModel, SessionListStaysSortedWithItsHeader) {
+    OperatorModel model;
+    RecordingObserver observer;
+    model.SetObserver(&observer);
+    EXPECT_EQ(model.SessionListHeader(), "0 users with active terrain sessions.");
+    model.RefreshSessionList({"zed"});
+    EXPECT_EQ(model.SessionListHeader(), "1 user with active terrain sessions.");
+    model.RefreshSessionList({"zed", "Bob", "alice", "Bob"});
+    EXPECT_EQ(model.SessionList(), (std::vector<std::string>{"alice", "Bob", "zed"}));
+    EXPECT_EQ(model.SessionListHeader(), "3 users with active terrain sessions.");
+    model.RefreshSessionList({"alice", "Carl"});
+    EXPECT_EQ(model.SessionList(), (std::vector<std::string>{"alice", "Carl"}));
+    model.RefreshSessionList({"Carl", "alice"});  // same names: nothing to redraw
+    EXPECT_EQ(observer.sessionLists, 3);
+    model.RefreshSessionList({});
+    EXPECT_EQ(model.SessionListHeader(), "0 users with active terrain sessions.");
+}
+
+TEST(OperatorModel, ByteSizes) {
+    const NumberSeparators english{',', '.'};
+    const std::vector<std::pair<uint32_t, std::string>> cases = {
+        {0, "0 bytes"},
+        {1, "1 byte"},
+        {2, "2 bytes"},
+        {1023, "1,023 bytes"},
+        {1024, "1.0 KiB"},
+        {1536, "1.5 KiB"},
+        {1048575, "1,024.0 KiB"},
+        {1048576, "1.0 MiB"},
+        {5u * 1048576 + 524288, "5.5 MiB"},
+        {1073741824, "1.0 GiB"},
+        {4294967295u, "4.0 GiB"},
+    };
+    for (const auto& [bytes, text] : cases) {
+        EXPECT_EQ(FormatByteSize(english, bytes), text) << bytes;
+    }
+    EXPECT_EQ(FormatByteSize(NumberSeparators{'.', ','}, 1536), "1,5 KiB");
+    EXPECT_EQ(FormatByteSize(NumberSeparators{'.', ','}, 1000), "1.000 bytes");
+}
+
+TEST(OperatorModel, TrafficTotalsWrapAt32Bits) {
+    OperatorModel model;
+    model.AddTraffic(1, 1536);
+    EXPECT_EQ(model.Stat(9), "1 byte in, 1.5 KiB out");
+    model.AddTraffic(0xFFFFFFFFu, 0);
+    EXPECT_EQ(model.BytesIn(), 0u);
+    EXPECT_EQ(model.Stat(9), "0 bytes in, 1.5 KiB out");
+}
+
+}  // namespace
+}  // namespace tv
