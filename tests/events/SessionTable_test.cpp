@@ -342,6 +342,28 @@ TEST_F(SessionTableTest, EntryAnnouncesFeaturesAndLogsWithPrivilege) {
     EXPECT_TRUE(tb.ConsoleTo(6).empty()) << "no list entry, no notice";
 }
 
+TEST_F(SessionTableTest, OfflineNoticeGoesOnlyToRightsHolders) {
+    Entered(5, 100);
+    Entered(6, 101);
+    tb.world.SetWorldRight(test::TestBot::kWorld, 101, right::Terrain, false);
+    Entered(7, 102);
+    TerrainRightsFromString(bot->rights, "100,101");
+    tb.Tick(2);
+    const std::size_t before5 = tb.ConsoleTo(5).size(), before6 = tb.ConsoleTo(6).size(),
+                      before7 = tb.ConsoleTo(7).size();
+    bot->featuresOnline = false;
+    AnnounceToRightsHolders(*bot);
+    tb.Tick(2);
+    ASSERT_EQ(tb.ConsoleTo(5).size(), before5 + 1);
+    EXPECT_EQ(tb.ConsoleTo(5).back(),
+              Text(Lang::features_are_message) + " " + Text(Lang::phrase_offline));
+    EXPECT_EQ(tb.ConsoleTo(6).size(), before6) << "no terrain world right";
+    EXPECT_EQ(tb.ConsoleTo(7).size(), before7) << "not in the rights list";
+
+    bot->options.SetFlag(OptionFlag::AlwaysEnabled, true);
+    EXPECT_EQ(FeaturesNotice(*bot), Text(Lang::offline_message));
+}
+
 TEST_F(SessionTableTest, AlwaysEnabledSessionStartsItsIdleTimeOnEntry) {
     bot->options.SetFlag(OptionFlag::AlwaysEnabled, true);
     TTerrainSession& user = Entered(5, 100);
