@@ -1,7 +1,7 @@
 #pragma once
-// A doubly linked list that owns its items: the query queue, the command queue and the
-// pending-request list are built on it. Iteration follows the classic Next(node) protocol;
-// Sort is a stable bottom-up merge on the links.
+// A doubly linked list that owns its items (removing a node or clearing the list destroys the
+// item): the query queue, the command queue and the pending-request list are built on it. Iteration
+// follows the classic Next(node) protocol; Sort is a stable bottom-up merge on the links.
 
 #include <cstdint>
 #include <functional>
@@ -31,7 +31,10 @@ public:
 
     Node* AddFirst(std::unique_ptr<T> item) {
         Node* node = new Node{head_, nullptr, std::move(item)};
-        if (head_) head_->Prev = node; else tail_ = node;
+        if (head_)
+            head_->Prev = node;
+        else
+            tail_ = node;
         head_ = node;
         ++count_;
         return node;
@@ -39,15 +42,24 @@ public:
 
     Node* AddLast(std::unique_ptr<T> item) {
         Node* node = new Node{nullptr, tail_, std::move(item)};
-        if (tail_) tail_->Next = node; else head_ = node;
+        if (tail_)
+            tail_->Next = node;
+        else
+            head_ = node;
         tail_ = node;
         ++count_;
         return node;
     }
 
     void RemoveNode(Node* node) {
-        if (node->Prev) node->Prev->Next = node->Next; else head_ = node->Next;
-        if (node->Next) node->Next->Prev = node->Prev; else tail_ = node->Prev;
+        if (node->Prev)
+            node->Prev->Next = node->Next;
+        else
+            head_ = node->Next;
+        if (node->Next)
+            node->Next->Prev = node->Prev;
+        else
+            tail_ = node->Prev;
         --count_;
         delete node;
     }
@@ -82,45 +94,73 @@ public:
         return true;
     }
 
-    // Stable merge sort: runs of 1, 2, 4 ... merged until one run remains; on equal items
-    // (compare <= 0) the left run wins.
+    // Stable merge sort on the links: runs of 1, 2, 4 ... merged pairwise until one run
+    // remains; on equal items (compare <= 0) the left run wins.
     void Sort(const std::function<int(const T&, const T&)>& compare) {
         if (count_ < 2) return;
-        Node* list = head_;
         for (int64_t width = 1;; width *= 2) {
-            Node* result = nullptr;
-            Node* resultTail = nullptr;
-            Node* rest = list;
-            int merges = 0;
+            Chain sorted;
+            Node* rest = head_;
+            int64_t merges = 0;
             while (rest) {
                 ++merges;
                 Node* left = rest;
-                int64_t leftSize = 0;
-                while (rest && leftSize < width) { rest = rest->Next; ++leftSize; }
+                const int64_t leftSize = Skip(rest, width);
                 Node* right = rest;
-                int64_t rightSize = 0;
-                while (rest && rightSize < width) { rest = rest->Next; ++rightSize; }
-                while (leftSize > 0 || rightSize > 0) {
-                    Node* take;
-                    if (leftSize == 0) { take = right; right = right->Next; --rightSize; }
-                    else if (rightSize == 0) { take = left; left = left->Next; --leftSize; }
-                    else if (compare(*left->Item, *right->Item) <= 0) {
-                        take = left; left = left->Next; --leftSize;
-                    } else { take = right; right = right->Next; --rightSize; }
-                    take->Prev = resultTail;
-                    if (resultTail) resultTail->Next = take; else result = take;
-                    resultTail = take;
-                }
+                const int64_t rightSize = Skip(rest, width);
+                Merge(sorted, left, leftSize, right, rightSize, compare);
             }
-            resultTail->Next = nullptr;
-            list = result;
-            head_ = result;
-            tail_ = resultTail;
+            sorted.tail->Next = nullptr;
+            head_ = sorted.head;
+            tail_ = sorted.tail;
             if (merges <= 1) return;
         }
     }
 
 private:
+    // The nodes merged so far in one pass; Prev links are rebuilt as nodes are appended.
+    struct Chain {
+        Node* head = nullptr;
+        Node* tail = nullptr;
+        void Append(Node* node) {
+            node->Prev = tail;
+            if (tail)
+                tail->Next = node;
+            else
+                head = node;
+            tail = node;
+        }
+    };
+
+    // Moves node up to n links on; returns how many it moved.
+    static int64_t Skip(Node*& node, int64_t n) {
+        int64_t moved = 0;
+        while (node && moved < n) {
+            node = node->Next;
+            ++moved;
+        }
+        return moved;
+    }
+
+    // Merges two adjacent runs onto the chain. Each node's Next is read before the chain
+    // rewrites it.
+    static void Merge(Chain& chain, Node* left, int64_t leftSize, Node* right, int64_t rightSize,
+                      const std::function<int(const T&, const T&)>& compare) {
+        while (leftSize > 0 || rightSize > 0) {
+            const bool takeLeft =
+                rightSize == 0 || (leftSize > 0 && compare(*left->Item, *right->Item) <= 0);
+            Node* take = takeLeft ? left : right;
+            if (takeLeft) {
+                left = left->Next;
+                --leftSize;
+            } else {
+                right = right->Next;
+                --rightSize;
+            }
+            chain.Append(take);
+        }
+    }
+
     Node* head_ = nullptr;
     Node* tail_ = nullptr;
     int64_t count_ = 0;
