@@ -1,9 +1,12 @@
 #pragma once
 // The one printf/Delphi-style formatter of the program. Specifiers: %d %u %x %X %s %p %f %n %e %g
 // with flags "-", width, precision, "*" for width or precision from the arguments, and an index
-// "%0:s". "%%" is a percent sign. %n is a fixed-point number with thousands separators. A format
-// that does not fit its arguments (missing argument, wrong kind, unknown specifier) throws
-// EConvertError, as the chat dispatcher expects.
+// "%0:s". "%%" is a percent sign. %n is a fixed-point number with thousands separators. Framework
+// semantics, not C: precision pads %d/%u/%x with zeros and truncates %s, both %x and %X give upper
+// case digits, %f/%n default to two decimals and round halves away from zero, and each specifier
+// takes only its own kind of argument (an integer for %f is a mismatch). A format that does not
+// fit its arguments (missing argument, wrong kind, unknown specifier) throws EConvertError, as the
+// chat dispatcher expects.
 
 #include <cstdint>
 #include <initializer_list>
