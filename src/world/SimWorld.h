@@ -4,6 +4,10 @@
 // order; world-changing calls return 0 at once and their effects arrive later as events. It also
 // drives simulated users, injects faults, and reports what the bot did to a listener.
 // Deterministic: the same calls give the same numbers, ids, timestamps and order of events.
+// Delivery: aw_wait delivers, oldest first, what was queued before it began (a handler's own
+// additions wait for the next aw_wait; an aw_wait inside a handler delivers nothing), sets each
+// item's attributes just before its handler runs (an item without a handler is dropped), then
+// sleeps on the clock. aw_destroy, also from inside a handler, drops everything undelivered.
 
 #include <cstdint>
 #include <deque>
@@ -132,19 +136,24 @@ public:
     int UserSelect(int32_t session, int32_t x, int32_t z);
 
     // ---- Connection -------------------------------------------------------------------------
-    // Delivers event 13; world calls fail with NoConnection until Reconnect, which delivers
-    // world attributes (11) and the avatars present again.
+    // Queues event 13 and drops the undelivered answers to the bot's earlier requests; world
+    // calls fail with NoConnection (aw_session stays non-zero) until Reconnect, which queues
+    // world attributes (11) and the avatars present again. Users' actions meanwhile change the
+    // world but reach the bot only through what the reconnection reports.
     void Disconnect();
     void Reconnect();
     bool Connected() const;
 
     // ---- Faults -----------------------------------------------------------------------------
+    // Faults on one call queue up in the order they were asked for and are used before anything
+    // else the call would check. Getters answer the reason (aw_int), "" or false.
     // The next `count` calls of the named SDK function ("aw_object_load", ...) return `reason`
     // and do nothing.
     void FailNext(const std::string& call, int reason, int count = 1);
-    // The next `count` calls succeed (0) but are never answered (no event, no callback).
+    // The next `count` calls succeed (0) but have no effect and are never answered.
     void MuteNext(const std::string& call, int count = 1);
-    // Answers to the next world-changing calls are held back for `waits` further aw_wait calls.
+    // Everything queued from now on becomes due only after `waits` further aw_wait calls; items
+    // behind a held one wait for it, so the order is kept. DelayAnswers(0) switches it off.
     void DelayAnswers(int waits);
 
     // ---- Inspection -------------------------------------------------------------------------
