@@ -1,0 +1,398 @@
+// The marker intake: texture texts, marker records, corrections, rival markers, unauthorised
+// building and deleting, and what a deletion does to the cell's terrain.
+
+#include <gtest/gtest.h>
+
+#include "terrain/TerrainStruct.h"
+#include "terrain/WorldFixture.h"
+
+namespace tv::test {
+namespace {
+
+class IntakeTest : public WorldFixture {
+protected:
+    static constexpr int32_t kUser = 701;
+    static constexpr int32_t kCitizen = 71;
+
+    SimObjectSpec Spec(int32_t x, int32_t z, const std::string& description, int32_t yaw = 0) {
+        SimObjectSpec spec;
+        spec.x = x;
+        spec.z = z;
+        spec.yaw = yaw;
+        spec.description = description;
+        return spec;
+    }
+
+    TMarkerRecord Record(const SimObject& object) {
+        TMarkerRecord marker;
+        TerrainMarkerInit(marker);
+        TerrainCacheMarkerDefine(bot(), marker, object.x, object.y, object.z, object.id,
+                                 object.description, object.action, object.owner, object.timestamp,
+                                 object.number);
+        return marker;
+    }
+
+    // Moves the virtual clock to the start of the next wall-clock second.
+    void StartOfSecond() { tb.clock.Advance(1000 - tb.clock.ElapsedMs() % 1000); }
+};
+
+TEST_F(IntakeTest, TextureTexts) {
+    struct Row {
+        std::string text;
+        int32_t textureMin, textureMax;
+        bool result;
+        int32_t texture;
+        uint16_t rotation;
+        bool hole;
+    };
+    const std::vector<Row> rows = {
+        {"", 0, 500, true, 0, 0, false},
+        {"HOLE", 0, 500, true, 0, 0, true},
+        {"Hole", 0, 500, true, 0, 0, true},
+        {"12", 0, 500, true, 12, 0, false},
+        {"12,90", 0, 500, true, 12, 0x4000, false},
+        {"12,180", 0, 500, true, 12, 0x8000, false},
+        {"12,270", 0, 500, true, 12, 0xC000, false},
+        {"12,0", 0, 500, true, 12, 0, false},
+        {"12,45", 0, 500, false, 12, 0, false},
+        {"12,-90", 0, 500, false, 12, 0, false},
+        {"abc", 0, 500, false, 7, 0, false},
+        {"600", 0, 500, false, 7, 0, false},
+        {"600,90", 0, 500, false, 7, 0, false},
+        {"-1", 0, 500, false, 7, 0, false},
+        {"", 5, 500, true, 0, 0, false},
+        {"3", 5, 500, false, 7, 0, false},
+        {"12, 90", 0, 500, true, 12, 0x4000, false},  // the scan skips blanks before a number
+        {"12 ,90", 0, 500, true, 12, 0, false},       // but not before the comma
+        {"12,90xyz", 0, 500, true, 12, 0x4000, false},
+        {"12abc", 0, 500, true, 12, 0, false},
+        {",90", 0, 500, false, 7, 0, false},
+        {"99999999999", 0, 500, false, 7, 0, false},
+        {"99999999999,90", 0, 500, false, 7, 0, false},
+        {"300", 0, 500, true, 300, 0, false},
+    };
+    bot().options.DefaultTexture = 7;
+    for (const Row& row : rows) {
+        bot().options.TextureMin = row.textureMin;
+        bot().options.TextureMax = row.textureMax;
+        int32_t texture = -99;
+        uint16_t rotation = 0x1234;
+        bool hole = !row.hole;
+        const bool result = TerrainCacheExtractTexture(bot(), row.text, texture, rotation, hole);
+        EXPECT_EQ(result, row.result) << '"' << row.text << '"';
+        EXPECT_EQ(texture, row.texture) << '"' << row.text << '"';
+        EXPECT_EQ(rotation, row.rotation) << '"' << row.text << '"';
+        EXPECT_EQ(hole, row.hole) << '"' << row.text << '"';
+    }
+}
+
+TEST_F(IntakeTest, TextureTextTrace) {
+    int32_t texture = 0;
+    uint16_t rotation = 0;
+    bool hole = false;
+    TerrainCacheExtractTexture(bot(), "12,45", texture, rotation, hole);
+    TerrainCacheExtractTexture(bot(), "600", texture, rotation, hole);
+    const std::string log = tb.dir.Read("debug.log");
+    for (const char* line : {"TerrainCacheExtractTexture \"12,45\"\n",
+                             "TerrainCacheExtractTexture: chk = 2 [12, 45]\n",
+                             "TerrainCacheExtractTexture: Result = 0 [12, 0]\n",
+                             "TerrainCacheExtractTexture: chk = 1 [600, 0]\n",
+                             "TerrainCacheExtractTexture: values out of range\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
+}
+
+TEST_F(IntakeTest, MarkerRecordFromObjectFields) {
+    struct Row {
+        int32_t x, z;
+        std::string description, action;
+        int32_t timestamp;
+        int32_t cellX, cellZ;
+        bool valid, visible;
+    };
+    const std::vector<Row> rows = {
+        {2000, -3000, "5", "", 1234, 2, -3, true, true},
+        {1000, 2500, "5", "", 1234, 1, 2, false, true},
+        {1000, 2600, "5", "", 1234, 1, 3, false, true},
+        {-1501, 1500, "5", "", 1234, -2, 1, false, true},
+        {4000, 4000, "abc", "Create Visible No", 1234, 4, 4, false, false},
+        {4000, 4000, "hole", "create visible no x", 0, 4, 4, true, true},
+    };
+    for (const Row& row : rows) {
+        TMarkerRecord marker;
+        TerrainMarkerInit(marker);
+        TerrainCacheMarkerDefine(bot(), marker, row.x, 150, row.z, 42, row.description, row.action,
+                                 9, row.timestamp, 0xABCD);
+        const std::string where = std::to_string(row.x) + "," + std::to_string(row.z);
+        EXPECT_EQ(marker.CellX, row.cellX) << where;
+        EXPECT_EQ(marker.CellZ, row.cellZ) << where;
+        EXPECT_EQ(marker.Valid, row.valid) << where;
+        EXPECT_EQ(marker.Visible, row.visible) << where;
+        EXPECT_EQ(marker.Timestamp,
+                  row.timestamp ? row.timestamp : static_cast<int32_t>(tb.clock.UnixNow()));
+        EXPECT_EQ(marker.Height, 150);
+        EXPECT_EQ(marker.Id, 42);
+        EXPECT_EQ(marker.Owner, 9);
+        EXPECT_EQ(marker.Number, 0xABCDu);
+    }
+}
+
+TEST_F(IntakeTest, NewerOfTwoTimestamps) {
+    struct Row {
+        int32_t oldStamp, newStamp;
+        bool newer;
+    };
+    const std::vector<Row> rows = {
+        {100, 200, true}, {200, 100, false}, {100, 100, true},  // a tie goes to the arrival
+        {-5, -10, true},  {-10, -5, false},  {-5, -5, true},   {100, -5, true},
+        {-5, 100, false}, {0, 100, true},    {100, 0, true},   {0, 0, true},
+    };
+    for (const Row& row : rows) {
+        TMarkerRecord oldMarker;
+        TMarkerRecord newMarker;
+        oldMarker.Timestamp = row.oldStamp;
+        newMarker.Timestamp = row.newStamp;
+        EXPECT_EQ(MarkerIsNewer(oldMarker, newMarker), row.newer)
+            << row.oldStamp << " then " << row.newStamp;
+    }
+}
+
+TEST_F(IntakeTest, CorrectedCopyStandsOnTheAnchorWithoutRotation) {
+    TMarkerRecord marker;
+    TerrainMarkerInit(marker);
+    TerrainCacheMarkerDefine(bot(), marker, 1000, 80, 2500, 5, "12,90", "create visible no", 9,
+                             1234, 77);
+    TMarkerRecord corrected;
+    EXPECT_FALSE(TerrainMarkerCorrect(marker, corrected, 0, 0, 0));
+    EXPECT_EQ(corrected.X, 1000);
+    EXPECT_EQ(corrected.Z, 2000);
+    EXPECT_EQ(corrected.Texture, 12);
+    EXPECT_EQ(corrected.Rotation, 0x4000);
+    EXPECT_FALSE(corrected.Visible);
+    EXPECT_EQ(corrected.Height, 80);
+    EXPECT_EQ(corrected.Owner, 9);
+    EXPECT_EQ(corrected.Id, 0);
+    EXPECT_EQ(corrected.Timestamp, 0);
+    EXPECT_TRUE(corrected.Valid);
+
+    TerrainCacheMarkerDefine(bot(), marker, 1000, 80, 2000, 5, "12", "", 9, 1234, 77);
+    EXPECT_TRUE(TerrainMarkerCorrect(marker, corrected, 0, 0, 0));
+    EXPECT_FALSE(TerrainMarkerCorrect(marker, corrected, 900, 0, 0));
+    EXPECT_FALSE(TerrainMarkerCorrect(marker, corrected, 0, 1, 0));
+    EXPECT_FALSE(TerrainMarkerCorrect(marker, corrected, 0, 0, -1));
+}
+
+TEST_F(IntakeTest, MisplacedOrUnusableMarkersAreReplacedOnTheirAnchor) {
+    struct Row {
+        int32_t x, z, yaw;
+        std::string description;
+        int32_t anchorX, anchorZ;
+        std::string copyDescription;
+    };
+    const std::vector<Row> rows = {
+        {1000, 2500, 0, "12", 1000, 2000, "12"},    {1000, 2600, 0, "12,90", 1000, 3000, "12,90"},
+        {3000, 5000, 900, "8", 3000, 5000, "8"},    {5000, 5000, 0, "abc", 5000, 5000, "7"},
+        {6000, 5000, 0, "12,45", 6000, 5000, "12"},
+    };
+    bot().options.DefaultTexture = 7;
+    User(kUser, kCitizen, -8000, -8000);
+    for (const Row& row : rows) {
+        const std::string where = std::to_string(row.x) + "," + std::to_string(row.z);
+        ASSERT_EQ(tb.world.UserBuild(kUser, Spec(row.x, row.z, row.description, row.yaw)), 0);
+        Settle();
+        const auto copies = MarkersAt(row.anchorX, row.anchorZ);
+        ASSERT_EQ(copies.size(), 1u) << where;
+        EXPECT_EQ(copies[0].yaw, 0) << where;
+        EXPECT_EQ(copies[0].description, row.copyDescription) << where;
+        EXPECT_EQ(copies[0].owner, kCitizen) << where;
+        if (row.x != row.anchorX || row.z != row.anchorZ) {
+            EXPECT_TRUE(MarkersAt(row.x, row.z).empty()) << where;
+        }
+        EXPECT_EQ(Cached(row.anchorX / 1000, row.anchorZ / 1000).Id, copies[0].id) << where;
+    }
+}
+
+TEST_F(IntakeTest, NewerOfTwoMarkersInACellStays) {
+    const SimObject older = Place(2, 2, "4");
+    tb.clock.Advance(5'000);
+    const SimObject newer = Place(2, 2, "9");
+    ASSERT_LT(older.timestamp, newer.timestamp);
+    tb.world.SetCallLogging(true);
+    Learn(2, 2);  // reported oldest first: the newer one replaces it
+    auto left = MarkersAt(2000, 2000);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].number, newer.number);
+    EXPECT_EQ(Cached(2, 2).Number, newer.number);
+    EXPECT_EQ(Cached(2, 2).Texture, 9);
+
+    // An older marker reported after the newer one is the one that goes.
+    const SimObject late = Place(2, 2, "5");
+    TMarkerRecord lateRecord = Record(late);
+    lateRecord.Timestamp = newer.timestamp - 1;
+    TerrainCacheMarkerAdd(bot(), lateRecord, 0, 0, 0, false);
+    Settle();
+    left = MarkersAt(2000, 2000);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].number, newer.number);
+    EXPECT_EQ(Cached(2, 2).Number, newer.number);
+}
+
+TEST_F(IntakeTest, SameObjectReportedAgainReplacesItsOwnEntry) {
+    const SimObject marker = Place(3, 3, "4", 0, 100);
+    Learn(3, 3);
+    tb.world.SetCallLogging(true);
+    for (int32_t shift : {0, -60}) {  // the same timestamp, and one that looks older
+        TMarkerRecord again = Record(marker);
+        again.Height = 300 + shift;
+        again.Timestamp += shift;
+        TerrainCacheMarkerAdd(bot(), again, 0, 0, 0, false);
+        EXPECT_EQ(Calls("aw_object_delete"), 0);
+        EXPECT_EQ(Cached(3, 3).Height, 300 + shift);
+        EXPECT_EQ(Cached(3, 3).Number, marker.number);
+    }
+    EXPECT_EQ(MarkersAt(3000, 3000).size(), 1u);
+}
+
+TEST_F(IntakeTest, MarkerOfAUserWithoutEnabledSessionIsTakenAway) {
+    User(kUser, kCitizen, -8000, -8000, false);
+    const int32_t markersBefore = bot().cache.MarkerCount();
+    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(4000, 4000, "12")), 0);
+    Deliver();
+    EXPECT_EQ(bot().cache.FindCell(4, 4), -1);
+    EXPECT_EQ(bot().cache.MarkerCount(), markersBefore);
+    Settle();
+    EXPECT_TRUE(MarkersAt(4000, 4000).empty());
+    EXPECT_EQ(Cached(4, 4).Id, 0);
+    EXPECT_EQ(bot().cache.MarkerCount(), markersBefore);
+    EXPECT_EQ(Replies(kUser), (std::vector<std::string>{Braced(Lang::not_enabled_message)}));
+}
+
+TEST_F(IntakeTest, MarkerDeletedByAUserWithoutEnabledSessionIsRebuilt) {
+    User(kUser, kCitizen, -8000, -8000, false);
+    const SimObject marker = Place(4, 4, "12,180", 0, 120);
+    Learn(4, 4);
+    ASSERT_EQ(tb.world.UserDelete(kUser, 4000, 4000), 0);
+    Settle();
+    const auto rebuilt = MarkersAt(4000, 4000);
+    ASSERT_EQ(rebuilt.size(), 1u);
+    EXPECT_NE(rebuilt[0].number, marker.number);
+    EXPECT_EQ(rebuilt[0].description, "12,180");
+    EXPECT_EQ(rebuilt[0].y, 120);
+    EXPECT_EQ(Cached(4, 4).Id, rebuilt[0].id);
+    EXPECT_EQ(Replies(kUser), (std::vector<std::string>{Braced(Lang::not_enabled_message)}));
+    const auto terrain = tb.world.TerrainAt(TestBot::kWorld, 4, 4);
+    ASSERT_TRUE(terrain.has_value());
+    EXPECT_EQ(terrain->value, PackTerrain(false, 12, rotation::Half));
+    EXPECT_EQ(terrain->height, 120);
+}
+
+TEST_F(IntakeTest, DetachKeepsTheTerrainDeleteResetsIt) {
+    struct Row {
+        CommandState state;
+        int32_t cellX;
+        int32_t value, height;
+        Lang finished;
+    };
+    bot().options.DefaultHeight = -25;
+    User(kUser, kCitizen, -8000, -8000);
+    const std::vector<Row> rows = {
+        {CommandState::DETACH, 5, PackTerrain(false, 12, 0), 300, Lang::detach_finished_message},
+        {CommandState::DELETE, 6, PackTerrain(false, 0, 0), -25, Lang::delete_finished_message},
+    };
+    for (const Row& row : rows) {
+        SimObjectSpec spec = Spec(row.cellX * 1000, 5000, "12");
+        spec.y = 300;
+        ASSERT_EQ(tb.world.UserBuild(kUser, spec), 0);
+        Settle();
+        ASSERT_EQ(tb.world.TerrainAt(TestBot::kWorld, row.cellX, 5)->value, 12);
+        Replies(kUser);
+        TerrainQueueCommand(bot(), row.cellX, 5, row.state, kUser, false, false, 0, 0);
+        Settle();
+        const std::string name = CommandStateName(row.state);
+        EXPECT_TRUE(MarkersAt(row.cellX * 1000, 5000).empty()) << name;
+        EXPECT_EQ(Cached(row.cellX, 5).Id, 0) << name;
+        EXPECT_NE(bot().cache.FindCell(row.cellX, 5), -1) << name;
+        const auto terrain = tb.world.TerrainAt(TestBot::kWorld, row.cellX, 5);
+        ASSERT_TRUE(terrain.has_value()) << name;
+        EXPECT_EQ(terrain->value, row.value) << name;
+        EXPECT_EQ(terrain->height, row.height) << name;
+        EXPECT_EQ(Replies(kUser), (std::vector<std::string>{Braced(row.finished)})) << name;
+    }
+}
+
+TEST_F(IntakeTest, DeletionInAnUnknownCellMakesItKnownAndQueuesIt) {
+    User(kUser, kCitizen, -8000, -8000);
+    Place(7, 7, "4");
+    ASSERT_EQ(tb.world.UserDelete(kUser, 7000, 7000), 0);
+    Deliver();
+    EXPECT_NE(bot().cache.FindCell(7, 7), -1);
+    EXPECT_TRUE(TerrainQueueFindCell(bot(), 7, 7));
+}
+
+TEST_F(IntakeTest, TextureAbove255SurvivesHideAndShow) {
+    User(kUser, kCitizen, -8000, -8000);
+    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(6000, 6000, "300")), 0);
+    Settle();
+    ASSERT_EQ(Cached(6, 6).Texture, 300);
+    for (CommandState state : {CommandState::HIDE, CommandState::SHOW}) {
+        TerrainQueueCommand(bot(), 6, 6, state, kUser, false, false, 0, 0);
+        Settle();
+        const auto markers = MarkersAt(6000, 6000);
+        ASSERT_EQ(markers.size(), 1u);
+        EXPECT_EQ(markers[0].description, "300") << CommandStateName(state);
+        EXPECT_EQ(markers[0].action, state == CommandState::HIDE ? "create visible no" : "");
+        EXPECT_EQ(Cached(6, 6).Texture, 300) << CommandStateName(state);
+    }
+}
+
+TEST_F(IntakeTest, TextureChangeInTheSameSecondKeepsTheNewMarker) {
+    User(kUser, kCitizen, -8000, -8000);
+    StartOfSecond();
+    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(7000, 6000, "5")), 0);
+    const SimObject first = MarkersAt(7000, 6000).at(0);
+    tb.Tick();  // the build reaches the cache
+    ASSERT_EQ(Cached(7, 6).Number, first.number);
+    Replies(kUser);
+    TerrainQueueCommand(bot(), 7, 6, CommandState::TEXTURE, kUser, false, false, 9, 0);
+    tb.Tick();  // the new marker is built, still within the same second
+    Settle();
+    const auto markers = MarkersAt(7000, 6000);
+    ASSERT_EQ(markers.size(), 1u);
+    ASSERT_EQ(markers[0].timestamp, first.timestamp) << "the test needs one second for both";
+    EXPECT_EQ(markers[0].description, "9");
+    EXPECT_NE(markers[0].number, first.number);
+    EXPECT_EQ(Cached(7, 6).Number, markers[0].number);
+    EXPECT_EQ(Cached(7, 6).Texture, 9);
+    EXPECT_EQ(Replies(kUser), (std::vector<std::string>{Braced(Lang::texture_finished_message)}));
+}
+
+TEST_F(IntakeTest, DetachSessionRemembersPlantedCellsOnce) {
+    TTerrainSession& session = User(kUser, kCitizen, -8000, -8000, false);
+    ASSERT_TRUE(SetSessionEnabled(bot(), session, true, true));
+    Settle();
+    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(8000, 8000, "3")), 0);
+    Settle();
+    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(8000, 8000, "4")), 0);
+    Settle();
+    const int32_t key = static_cast<int32_t>(PackCellKey(8, 8));
+    EXPECT_EQ(session.cells.Count(), 1);
+    EXPECT_EQ(session.cells.IndexOf(key), 0);
+
+    // A later query report of the cell is nobody's building.
+    const int32_t other = User(702, 72, -8000, -8000).session;
+    TTerrainSession& otherSession = *bot().sessions.FindSession(other);
+    otherSession.detach = 1;
+    const SimObject placed = Place(9, 8, "4");
+    ASSERT_EQ(tb.world.UserBuild(other, Spec(-9000, -9000, "4")), 0);
+    Settle();
+    otherSession.cells.Clear();
+    Learn(9, 8);
+    EXPECT_EQ(Cached(9, 8).Number, placed.number);
+    EXPECT_EQ(otherSession.cells.Count(), 0);
+
+    ASSERT_EQ(tb.world.UserDelete(kUser, 8000, 8000), 0);
+    Settle();
+    EXPECT_EQ(session.cells.Count(), 0);
+}
+
+}  // namespace
+}  // namespace tv::test
