@@ -207,6 +207,12 @@ TEST_F(CacheTest, ReadMarkerGivesBackWhatWasStored) {
     TMarkerRecord again;
     EXPECT_EQ(cache.ReadMarker(again, -4, 6, 0), 0);
     EXPECT_EQ(again.Texture, 300);
+
+    // A packed value written without the whole number is read as packed.
+    cache.Entry(-4, 6)->Terrain = 0x0009;
+    EXPECT_EQ(cache.ReadMarker(again, -4, 6, -1), 0);
+    EXPECT_EQ(again.Texture, 9);
+    EXPECT_EQ(again.Rotation, 0);
 }
 
 TEST_F(CacheTest, ReadMarkerOfAHoleGivesTheDefaultTextureWithoutRotation) {
