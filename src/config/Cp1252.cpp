@@ -105,35 +105,4 @@ std::string Cp1252ToUtf8(std::string_view text) {
     return out;
 }
 
-char Cp1252Lower(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 'A' && byte <= 'Z') return static_cast<char>(byte + 32);
-    if (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7) return static_cast<char>(byte + 32);
-    switch (byte) {
-        case 0x8A:  // Š
-        case 0x8C:  // Œ
-        case 0x8E:  // Ž
-            return static_cast<char>(byte + 16);
-        case 0x9F:  // Ÿ
-            return static_cast<char>(0xFF);
-        default:
-            return c;
-    }
-}
-
-int Cp1252CompareText(std::string_view a, std::string_view b) {
-    std::size_t common = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < common; ++i) {
-        auto x = static_cast<unsigned char>(Cp1252Lower(a[i]));
-        auto y = static_cast<unsigned char>(Cp1252Lower(b[i]));
-        if (x != y) return x < y ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
-
-bool Cp1252SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && Cp1252CompareText(a, b) == 0;
-}
-
 }  // namespace tv

@@ -1,6 +1,6 @@
 #pragma once
 // Windows-1252, the program's text encoding, against UTF-8 (what files and the Qt front end
-// speak), and the case folding used wherever names are compared without regard to case.
+// speak). Case-insensitive comparison of this text is CompareText/SameText in app/Format.h.
 //
 // The five bytes that Windows-1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) travel as the
 // C1 control code points of the same value, so every byte survives an encode and a decode.
@@ -28,10 +28,5 @@ std::string Utf8ToCp1252(std::string_view text);
 std::string Cp1252ToUtf8(std::string_view text);
 // Appends the UTF-8 form of one Windows-1252 byte.
 void AppendCp1252AsUtf8(std::string& out, char byte);
-
-// Case folding of Windows-1252 letters (ASCII, the accented Latin-1 letters, Š Œ Ž Ÿ).
-char Cp1252Lower(char c);
-int Cp1252CompareText(std::string_view a, std::string_view b);
-bool Cp1252SameText(std::string_view a, std::string_view b);
 
 }  // namespace tv

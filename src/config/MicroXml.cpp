@@ -1,5 +1,6 @@
 #include "config/MicroXml.h"
 
+#include "app/Format.h"
 #include "config/Cp1252.h"
 #include "config/LibXmlParser.h"
 
@@ -92,7 +93,7 @@ TMicroXmlElement* TMicroXmlElement::Child(std::size_t index) const {
 
 void TMicroXmlElement::SetAttribute(const std::string& name, const std::string& value) {
     for (TMicroXmlAttribute& attribute : attributes_) {
-        if (Cp1252SameText(attribute.Name, name)) {
+        if (SameText(attribute.Name, name)) {
             attribute.Value = value;
             return;
         }
@@ -102,7 +103,7 @@ void TMicroXmlElement::SetAttribute(const std::string& name, const std::string& 
 
 std::string TMicroXmlElement::GetAttribute(const std::string& name) const {
     for (const TMicroXmlAttribute& attribute : attributes_)
-        if (Cp1252SameText(attribute.Name, name)) return attribute.Value;
+        if (SameText(attribute.Name, name)) return attribute.Value;
     return {};
 }
 
@@ -113,7 +114,7 @@ TMicroXmlElement* TMicroXmlElement::AddChild(const std::string& name) {
 
 int TMicroXmlElement::FindChild(const std::string& name) const {
     for (std::size_t i = 0; i < children_.size(); ++i)
-        if (Cp1252SameText(children_[i]->Name, name)) return static_cast<int>(i);
+        if (SameText(children_[i]->Name, name)) return static_cast<int>(i);
     return -1;
 }
 

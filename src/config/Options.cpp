@@ -5,8 +5,8 @@
 
 #include "app/Bot.h"
 #include "app/Errors.h"
+#include "app/Format.h"
 #include "commands/TerrainRights.h"
-#include "config/Cp1252.h"
 #include "config/Language.h"
 #include "config/MicroXml.h"
 #include "config/TextConvert.h"
@@ -73,7 +73,7 @@ void StoreText(Options& options, const OptionDescriptor& row, const std::string&
     OptionStorage storage = row.Storage(options);
     switch (row.Kind) {
         case OptionKind::Integer:
-            *std::get<int32_t*>(storage) = TextToInteger(text);
+            *std::get<int32_t*>(storage) = StrToInt(text);
             break;
         case OptionKind::String:
             *std::get<std::string*>(storage) = text;
@@ -94,7 +94,7 @@ std::string ValueText(const Options& options, const OptionDescriptor& row) {
     OptionStorage storage = row.Storage(const_cast<Options&>(options));
     switch (row.Kind) {
         case OptionKind::Integer:
-            return IntegerToText(*std::get<int32_t*>(storage));
+            return std::to_string(*std::get<int32_t*>(storage));
         case OptionKind::String:
             return *std::get<std::string*>(storage);
         case OptionKind::Float:
@@ -120,10 +120,10 @@ void ReadConfigFile(Bot& bot) {
         bool sawOptions = false;
         for (std::size_t i = 0; i < root->ChildCount(); ++i) {
             const TMicroXmlElement* child = root->Child(i);
-            if (Cp1252SameText(child->Name, "Login")) {
+            if (SameText(child->Name, "Login")) {
                 sawLogin = true;
                 LoadOptionGroup(options, LoginOptions(), child);
-            } else if (Cp1252SameText(child->Name, "Options")) {
+            } else if (SameText(child->Name, "Options")) {
                 sawOptions = true;
                 LoadOptionGroup(options, GeneralOptions(), child);
                 TerrainRightsFromString(bot.rights, child->ChildText("TerrainRights", "*"));
@@ -158,7 +158,7 @@ std::span<const OptionDescriptor> GeneralOptions() {
 
 const OptionDescriptor* FindOption(const std::string& key) {
     for (const OptionDescriptor& row : kOptionTable)
-        if (Cp1252SameText(row.Key, key)) return &row;
+        if (SameText(row.Key, key)) return &row;
     return nullptr;
 }
 

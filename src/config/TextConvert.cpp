@@ -2,11 +2,10 @@
 
 #include <cctype>
 #include <charconv>
-#include <cstdint>
 #include <system_error>
 
 #include "app/Errors.h"
-#include "config/Cp1252.h"
+#include "app/Format.h"
 
 namespace tv {
 
@@ -46,24 +45,6 @@ bool TryTextToFloat(const std::string& text, double& value) {
 
 }  // namespace
 
-int32_t TextToInteger(const std::string& text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
-    if (pos >= text.size()) Fail(text, "integer");
-    int64_t value = 0;
-    for (; pos < text.size(); ++pos) {
-        char c = text[pos];
-        if (c < '0' || c > '9') Fail(text, "integer");
-        value = value * 10 + (c - '0');
-        if (value > int64_t{INT32_MAX} + 1) Fail(text, "integer");
-    }
-    if (negative) value = -value;
-    if (value > INT32_MAX) Fail(text, "integer");
-    return static_cast<int32_t>(value);
-}
-
 double TextToFloat(const std::string& text) {
     double value = 0;
     if (!TryTextToFloat(text, value)) Fail(text, "floating point");
@@ -72,15 +53,11 @@ double TextToFloat(const std::string& text) {
 
 bool TextToBoolean(const std::string& text) {
     std::string word = Trimmed(text);
-    if (Cp1252SameText(word, "True")) return true;
-    if (Cp1252SameText(word, "False")) return false;
+    if (SameText(word, "True")) return true;
+    if (SameText(word, "False")) return false;
     double number = 0;
     if (!TryTextToFloat(word, number)) Fail(text, "boolean");
     return number != 0;
-}
-
-std::string IntegerToText(int32_t value) {
-    return std::to_string(value);
 }
 
 std::string FloatToText(double value) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "config/Cp1252.h"
+#include "app/Format.h"
 #include "config/MicroXml.h"
 #include "config/TextConvert.h"
 
@@ -30,11 +30,11 @@ void TXmlConfigFile::TakeDocument(const TMicroXmlDocument& document) {
         params_.clear();
         for (std::size_t i = 0; i < root->ChildCount(); ++i) {
             const TMicroXmlElement* section = root->Child(i);
-            if (!Cp1252SameText(section->Name, "section")) continue;
+            if (!SameText(section->Name, "section")) continue;
             std::string sectionName = section->GetAttribute("name");
             for (std::size_t j = 0; j < section->ChildCount(); ++j) {
                 const TMicroXmlElement* param = section->Child(j);
-                if (Cp1252SameText(param->Name, "param"))
+                if (SameText(param->Name, "param"))
                     WriteString(sectionName, param->GetAttribute("name"), param->Text);
             }
         }
@@ -45,17 +45,16 @@ void TXmlConfigFile::TakeDocument(const TMicroXmlDocument& document) {
 void TXmlConfigFile::Sort() {
     std::stable_sort(params_.begin(), params_.end(),
                      [](const TXmlConfigParam& a, const TXmlConfigParam& b) {
-                         int bySection = Cp1252CompareText(a.Section, b.Section);
+                         int bySection = CompareText(a.Section, b.Section);
                          if (bySection != 0) return bySection < 0;
-                         return Cp1252CompareText(a.Name, b.Name) < 0;
+                         return CompareText(a.Name, b.Name) < 0;
                      });
 }
 
 std::ptrdiff_t TXmlConfigFile::Find(const std::string& section, const std::string& name) const {
     for (std::size_t i = 0; i < params_.size(); ++i) {
         const TXmlConfigParam& param = params_[i];
-        if (Cp1252SameText(param.Section, section) &&
-            (name.empty() || Cp1252SameText(param.Name, name)))
+        if (SameText(param.Section, section) && (name.empty() || SameText(param.Name, name)))
             return static_cast<std::ptrdiff_t>(i);
     }
     return -1;
@@ -69,7 +68,7 @@ std::string TXmlConfigFile::ReadString(const std::string& section, const std::st
 
 int32_t TXmlConfigFile::ReadInteger(const std::string& section, const std::string& name,
                                     int32_t defaultValue) const {
-    return TextToInteger(ReadString(section, name, IntegerToText(defaultValue)));
+    return StrToInt(ReadString(section, name, std::to_string(defaultValue)));
 }
 
 void TXmlConfigFile::WriteString(const std::string& section, const std::string& name,
@@ -90,8 +89,7 @@ TMicroXmlDocument TXmlConfigFile::BuildDocument() {
     TMicroXmlElement* sectionElement = nullptr;
     for (const TXmlConfigParam& param : params_) {
         // Entries of an unnamed section still get an element, so nothing is dropped.
-        if (!sectionElement ||
-            !Cp1252SameText(sectionElement->GetAttribute("name"), param.Section)) {
+        if (!sectionElement || !SameText(sectionElement->GetAttribute("name"), param.Section)) {
             sectionElement = root->AddChild("section");
             sectionElement->SetAttribute("name", param.Section);
         }

@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/Errors.h"
+#include "app/Format.h"
 #include "config/Cp1252.h"
 #include "config/LibXmlParser.h"
 #include "config/MicroXml.h"
@@ -99,7 +101,7 @@ void FuzzStore(std::string_view text) {
     for (std::size_t i = 0; i < store.Params().size(); ++i) {
         const tv::TXmlConfigParam& a = store.Params()[i];
         const tv::TXmlConfigParam& b = reread.Params()[i];
-        Check(tv::Cp1252SameText(a.Section, b.Section));
+        Check(tv::SameText(a.Section, b.Section));
         Check(a.Name == b.Name && a.Value == b.Value);
     }
 }
