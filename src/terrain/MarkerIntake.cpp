@@ -253,7 +253,10 @@ void TerrainCacheMarkerDelete(Bot& bot, int32_t cellX, int32_t cellZ, int32_t id
     }
     const TTerrainCacheX* entry = bot.cache.Entry(cellX, cellZ);
     if (!entry) return;
-    const bool keep = entry->KeepTerrain;
+    // The keep mark describes the bot's own last deletion in the cell (a detach); it stays in
+    // the entry afterwards, so it must not spare the terrain when somebody else deletes a later
+    // marker there.
+    const bool keep = entry->KeepTerrain && byBot;
     const bool pending = entry->ChangePending;
     if (!entry->HasMarker || entry->Id != id) return;
 

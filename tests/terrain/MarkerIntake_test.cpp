@@ -319,6 +319,24 @@ TEST_F(IntakeTest, DetachKeepsTheTerrainDeleteResetsIt) {
     }
 }
 
+TEST_F(IntakeTest, UsersOwnDeletionResetsTerrainAfterAnEarlierDetach) {
+    bot().options.DefaultHeight = -25;
+    User(kUser, kCitizen, -8000, -8000);
+    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(5000, 6000, "12")), 0);
+    Settle();
+    TerrainQueueCommand(bot(), 5, 6, CommandState::DETACH, kUser, false, false, 0, 0);
+    Settle();
+    ASSERT_EQ(tb.world.TerrainAt(TestBot::kWorld, 5, 6)->value, 12);
+    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(5000, 6000, "20")), 0);
+    Settle();
+    ASSERT_EQ(tb.world.TerrainAt(TestBot::kWorld, 5, 6)->value, 20);
+    ASSERT_EQ(tb.world.UserDelete(kUser, 5000, 6000), 0);
+    Settle();
+    const auto terrain = tb.world.TerrainAt(TestBot::kWorld, 5, 6);
+    EXPECT_EQ(terrain->value, 0);
+    EXPECT_EQ(terrain->height, -25);
+}
+
 TEST_F(IntakeTest, DeletionInAnUnknownCellMakesItKnownAndQueuesIt) {
     User(kUser, kCitizen, -8000, -8000);
     Place(7, 7, "4");

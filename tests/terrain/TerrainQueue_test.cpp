@@ -231,6 +231,17 @@ TEST_F(CommandQueueTest, PriorityGoesBeforeEverythingIncludingEarlierPriority) {
     EXPECT_FALSE(TerrainCommandQueueNumberFromSessionBool(bot(), user + 1));
 }
 
+TEST_F(CommandQueueTest, CountingTheWholeQueueIsNotTraced) {
+    const std::size_t before = tb.dir.Read("debug.log").size();
+    EXPECT_EQ(TerrainCommandQueueNumberFromSession(bot(), 0), 0);
+    EXPECT_FALSE(TerrainCommandQueueNumberFromSessionBool(bot(), 0));
+    EXPECT_EQ(TerrainCommandQueueNumberFromSession(bot(), user), 0);
+    const std::string added = tb.dir.Read("debug.log").substr(before);
+    EXPECT_EQ(added.find("TerrainCommandQueueNumberFromSession 0"), std::string::npos);
+    EXPECT_NE(added.find("TerrainCommandQueueNumberFromSessionBool 0\n"), std::string::npos);
+    EXPECT_NE(added.find("TerrainCommandQueueNumberFromSession 501\n"), std::string::npos);
+}
+
 TEST_F(CommandQueueTest, OnlyTextureCarriesItsTexture) {
     TerrainQueueCommand(bot(), 1, 1, CommandState::TEXTURE, user, false, true, 300, 0x8000);
     TerrainQueueCommand(bot(), 2, 2, CommandState::HIDE, user, false, true, 300, 0x8000);
