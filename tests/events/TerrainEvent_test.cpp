@@ -124,6 +124,21 @@ TEST_F(EventTest, ClickInHideModeQueuesHideWithActivityAndReply) {
     EXPECT_EQ(MarkersAt(2000, -3000).at(0).action, "create visible no");
 }
 
+TEST_F(EventTest, ClickingMarkersKeepsTheSessionFromIdlingOut) {
+    bot().options.WarnTime = 30;
+    bot().options.DisableTime = 60;
+    TTerrainSession& session = User(kUser, kCitizen, -8000, -8000);
+    Place(4, 4, "4", kCitizen);
+    Learn(4, 4);
+    tb.clock.Advance(50'000);
+    ASSERT_EQ(tb.world.UserClick(kUser, 4000, 4000), 0);
+    Deliver();
+    tb.clock.Advance(20'000);
+    CheckSessionTimeouts(bot());
+    EXPECT_TRUE(session.enabled);
+    EXPECT_FALSE(session.warned);
+}
+
 TEST_F(EventTest, ClickModesAndTheirWords) {
     struct Row {
         CommandState mode;
