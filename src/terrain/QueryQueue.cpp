@@ -92,13 +92,12 @@ void TerrainQueueAddCell(Bot& bot, int32_t cellX, int32_t cellZ, bool priority) 
 void TerrainQueueAddArea(Bot& bot, int32_t cellX, int32_t cellZ) {
     DebugLog(bot, DebugCategory::Queue, "TerrainQueueAddArea %d, %d", {cellX, cellZ});
     // Four cells wide and deep: the given cell is the block's third column and third row.
+    // Counted in 64 bits so that a block at the edge of the 32-bit range cannot wrap.
+    const int64_t size = bot.worldSize;
     for (int64_t z = int64_t{cellZ} - 2; z <= int64_t{cellZ} + 1; ++z) {
-        if (!InWorldRange(static_cast<int32_t>(z), bot.worldSize) || z != static_cast<int32_t>(z))
-            continue;
+        if (z < -size || z > size) continue;
         for (int64_t x = int64_t{cellX} - 2; x <= int64_t{cellX} + 1; ++x) {
-            if (!InWorldRange(static_cast<int32_t>(x), bot.worldSize) ||
-                x != static_cast<int32_t>(x))
-                continue;
+            if (x < -size || x > size) continue;
             TerrainQueueAddCell(bot, static_cast<int32_t>(x), static_cast<int32_t>(z), false);
         }
     }
