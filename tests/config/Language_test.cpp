@@ -8,6 +8,7 @@
 #include "ConfigFixture.h"
 #include "app/Errors.h"
 #include "config/MicroXml.h"
+#include "config/XmlConfigFile.h"
 
 namespace tv {
 namespace {
@@ -35,13 +36,18 @@ TEST(LanguageTest, ShippedFileHasEveryKey) {
     LoadLanguage(f.bot);
     EXPECT_TRUE(f.frontEnd.errors.empty());
     EXPECT_FALSE(f.bot.terminated);
+    const TXmlConfigFile shipped(f.bot.PathOf("english.xml").string());
+    EXPECT_EQ(shipped.ReadString("terravane", "version", ""), "5");
     for (std::size_t i = 0; i < kLangKeyCount; ++i) {
         const auto key = static_cast<Lang>(i);
         const std::string& text = f.bot.language[key];
         const std::string name = std::string(LangInfo(key).section) + "/" + LangInfo(key).key;
         EXPECT_FALSE(text.empty()) << name;
         EXPECT_NE(text, kMissingTextPlaceholder) << name;
-        EXPECT_LE(text.size(), kLangTextLimit) << name;
+        // Measured in the file itself: the catalogue would cut a longer text silently.
+        const std::string inFile = shipped.ReadString(LangInfo(key).section, LangInfo(key).key, "");
+        EXPECT_LE(inFile.size(), kLangTextLimit) << name;
+        EXPECT_EQ(text, inFile) << name;
         EXPECT_EQ(text.find('%'), std::string::npos) << name;
     }
     const std::vector<std::pair<Lang, const char*>> words = {
