@@ -9,8 +9,10 @@ ctest --test-dir build --output-on-failure -j "$(nproc)"
 # A short live fuzzing run with sanitizers, built with clang in its own folder.
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTERRAVANE_FUZZ=ON -DTERRAVANE_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j "$(nproc)" --target xml_fuzz
-mkdir -p build-fuzz/corpus-work
-build-fuzz/tests/xml_fuzz -max_total_time=20 -timeout=5 -rss_limit_mb=2048 \
-  build-fuzz/corpus-work tests/fuzz/corpus/xml_fuzz 2>&1 | tail -n 3
-echo "fuzz: xml_fuzz ran clean"
+for target in xml_fuzz text_fuzz; do
+  cmake --build build-fuzz -j "$(nproc)" --target "$target"
+  mkdir -p "build-fuzz/corpus-$target"
+  build-fuzz/tests/$target -max_total_time=15 -timeout=5 -rss_limit_mb=2048 \
+    "build-fuzz/corpus-$target" "tests/fuzz/corpus/$target" 2>&1 | tail -n 2
+  echo "fuzz: $target ran clean"
+done

@@ -27,35 +27,35 @@ int32_t Number(const std::vector<std::string>& words, std::size_t index) {
     return StrToInt(words[index]);
 }
 
-// Reads "key value" pairs after the fixed words of build/place into an object spec.
+// Reads "key value" pairs after the fixed words of build/place into an object shape.
 SimObjectSpec ObjectSpec(const std::vector<std::string>& words, std::size_t first) {
-    SimObjectSpec spec;
-    spec.x = Number(words, first);
-    spec.y = Number(words, first + 1);
-    spec.z = Number(words, first + 2);
+    SimObjectSpec shape;
+    shape.x = Number(words, first);
+    shape.y = Number(words, first + 1);
+    shape.z = Number(words, first + 2);
     for (std::size_t i = first + 3; i + 1 < words.size(); i += 2) {
         const std::string& key = words[i];
         const std::string& value = words[i + 1];
         if (key == "desc")
-            spec.description = value;
+            shape.description = value;
         else if (key == "model")
-            spec.model = value;
+            shape.model = value;
         else if (key == "action")
-            spec.action = value;
+            shape.action = value;
         else if (key == "owner")
-            spec.owner = StrToInt(value);
+            shape.owner = StrToInt(value);
         else if (key == "yaw")
-            spec.yaw = StrToInt(value);
+            shape.yaw = StrToInt(value);
         else if (key == "tilt")
-            spec.tilt = StrToInt(value);
+            shape.tilt = StrToInt(value);
         else if (key == "roll")
-            spec.roll = StrToInt(value);
+            shape.roll = StrToInt(value);
         else if (key == "type")
-            spec.type = StrToInt(value);
+            shape.type = StrToInt(value);
         else
             throw EConvertError("unknown object field '" + key + "'");
     }
-    return spec;
+    return shape;
 }
 
 std::string RestAfterWords(const std::string& line, int wordsToSkip) {

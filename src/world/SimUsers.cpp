@@ -64,23 +64,23 @@ int SimWorld::UserChat(int32_t session, const std::string& text) {
     return reason::Success;
 }
 
-int SimWorld::UserBuild(int32_t session, const SimObjectSpec& spec) {
+int SimWorld::UserBuild(int32_t session, const SimObjectSpec& shape) {
     SimWorldState* world = impl_->UserWorld();
     const SimAvatar* avatar = world ? world->FindAvatar(session) : nullptr;
     if (!avatar) return reason::NoSuchSession;
-    if (!world->CellInside(FloorCell(spec.x), FloorCell(spec.z))) return reason::OutOfWorld;
+    if (!world->CellInside(FloorCell(shape.x), FloorCell(shape.z))) return reason::OutOfWorld;
     SimObject object;
-    object.x = spec.x;
-    object.y = spec.y;
-    object.z = spec.z;
-    object.yaw = spec.yaw;
-    object.tilt = spec.tilt;
-    object.roll = spec.roll;
-    object.type = spec.type;
-    object.model = spec.model;
-    object.description = spec.description;
-    object.action = spec.action;
-    object.owner = spec.owner.value_or(avatar->citizen);
+    object.x = shape.x;
+    object.y = shape.y;
+    object.z = shape.z;
+    object.yaw = shape.yaw;
+    object.tilt = shape.tilt;
+    object.roll = shape.roll;
+    object.type = shape.type;
+    object.model = shape.model;
+    object.description = shape.description;
+    object.action = shape.action;
+    object.owner = shape.owner.value_or(avatar->citizen);
     object.number = impl_->nextNumber++;
     impl_->Stamp(object);
     world->objects.push_back(object);

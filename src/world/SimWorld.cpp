@@ -44,23 +44,23 @@ void SimWorld::SetWorldRight(const std::string& world, int32_t citizen, int righ
         found->rights[citizen].erase(right);
 }
 
-uint32_t SimWorld::PlaceObject(const std::string& world, const SimObjectSpec& spec) {
+uint32_t SimWorld::PlaceObject(const std::string& world, const SimObjectSpec& shape) {
     SimWorldState* found = impl_->FindWorld(world);
     if (!found) throw std::invalid_argument("unknown world: " + world);
-    if (!found->CellInside(FloorCell(spec.x), FloorCell(spec.z)))
+    if (!found->CellInside(FloorCell(shape.x), FloorCell(shape.z)))
         throw std::invalid_argument("object position outside the world");
     SimObject object;
-    object.x = spec.x;
-    object.y = spec.y;
-    object.z = spec.z;
-    object.yaw = spec.yaw;
-    object.tilt = spec.tilt;
-    object.roll = spec.roll;
-    object.type = spec.type;
-    object.model = spec.model;
-    object.description = spec.description;
-    object.action = spec.action;
-    object.owner = spec.owner.value_or(0);
+    object.x = shape.x;
+    object.y = shape.y;
+    object.z = shape.z;
+    object.yaw = shape.yaw;
+    object.tilt = shape.tilt;
+    object.roll = shape.roll;
+    object.type = shape.type;
+    object.model = shape.model;
+    object.description = shape.description;
+    object.action = shape.action;
+    object.owner = shape.owner.value_or(0);
     object.number = impl_->nextNumber++;
     impl_->Stamp(object);
     found->objects.push_back(object);

@@ -114,7 +114,7 @@ public:
     void SetWorldRight(const std::string& world, int32_t citizen, int right, bool granted);
     // Places an object without any event; returns its number. Setup mistakes (unknown world,
     // a position outside it) throw std::invalid_argument.
-    uint32_t PlaceObject(const std::string& world, const SimObjectSpec& spec);
+    uint32_t PlaceObject(const std::string& world, const SimObjectSpec& shape);
 
     // ---- Simulated users --------------------------------------------------------------------
     // Users act in the world the bot is in; while it is in none, in the world it entered last,
@@ -128,7 +128,7 @@ public:
     int UserLeave(int32_t session);
     int UserChat(int32_t session, const std::string& text);
     // Builds an object (event 7 with 245 = session); returns 0 or a reason code.
-    int UserBuild(int32_t session, const SimObjectSpec& spec);
+    int UserBuild(int32_t session, const SimObjectSpec& shape);
     // Deletes the object standing exactly at (x, z) (event 8 with 245 = session).
     int UserDelete(int32_t session, int32_t x, int32_t z);
     // Clicks (event 18) or selects (event 19) the object standing exactly at (x, z).

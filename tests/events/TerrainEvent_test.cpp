@@ -35,11 +35,11 @@ protected:
     static constexpr int32_t kCitizen = 81;
 
     SimObjectSpec Spec(int32_t x, int32_t z, const std::string& description) {
-        SimObjectSpec spec;
-        spec.x = x;
-        spec.z = z;
-        spec.description = description;
-        return spec;
+        SimObjectSpec shape;
+        shape.x = x;
+        shape.z = z;
+        shape.description = description;
+        return shape;
     }
 
     std::vector<std::string> Commands() const {
@@ -94,10 +94,10 @@ TEST_F(EventTest, OnlyTypeZeroTerrainModelsAreMarkers) {
         {1, 0, "Terrain.RWX", true}, {2, 1, "terrain.rwx", false}, {3, 0, "tree01.rwx", false}};
     User(kUser, kCitizen, -8000, -8000);
     for (const Row& row : rows) {
-        SimObjectSpec spec = Spec(row.cellX * 1000, 7000, "4");
-        spec.type = row.type;
-        spec.model = row.model;
-        ASSERT_EQ(tb.world.UserBuild(kUser, spec), 0);
+        SimObjectSpec shape = Spec(row.cellX * 1000, 7000, "4");
+        shape.type = row.type;
+        shape.model = row.model;
+        ASSERT_EQ(tb.world.UserBuild(kUser, shape), 0);
         Deliver();
         EXPECT_EQ(bot().cache.FindCell(row.cellX, 7) != -1, row.marker) << row.model;
         const std::string trace =

@@ -15,12 +15,12 @@ protected:
     static constexpr int32_t kCitizen = 71;
 
     SimObjectSpec Spec(int32_t x, int32_t z, const std::string& description, int32_t yaw = 0) {
-        SimObjectSpec spec;
-        spec.x = x;
-        spec.z = z;
-        spec.yaw = yaw;
-        spec.description = description;
-        return spec;
+        SimObjectSpec shape;
+        shape.x = x;
+        shape.z = z;
+        shape.yaw = yaw;
+        shape.description = description;
+        return shape;
     }
 
     TMarkerRecord Record(const SimObject& object) {
@@ -299,9 +299,9 @@ TEST_F(IntakeTest, DetachKeepsTheTerrainDeleteResetsIt) {
         {CommandState::DELETE, 6, PackTerrain(false, 0, 0), -25, Lang::delete_finished_message},
     };
     for (const Row& row : rows) {
-        SimObjectSpec spec = Spec(row.cellX * 1000, 5000, "12");
-        spec.y = 300;
-        ASSERT_EQ(tb.world.UserBuild(kUser, spec), 0);
+        SimObjectSpec shape = Spec(row.cellX * 1000, 5000, "12");
+        shape.y = 300;
+        ASSERT_EQ(tb.world.UserBuild(kUser, shape), 0);
         Settle();
         ASSERT_EQ(tb.world.TerrainAt(TestBot::kWorld, row.cellX, 5)->value, 12);
         Replies(kUser);

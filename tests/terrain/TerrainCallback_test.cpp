@@ -134,11 +134,11 @@ TEST_F(CallbackTest, TextureRequestIsCompletedByAnotherUsersMarker) {
     Place(1, 1, "4", kCitizen);
     Learn(1, 1);
     CallbackAdd(bot(), user, CallbackType::Texture, 1, 1, false, false, 9, 0);
-    SimObjectSpec spec;
-    spec.x = 1000;
-    spec.z = 1000;
-    spec.description = "11";
-    ASSERT_EQ(tb.world.UserBuild(other, spec), 0);
+    SimObjectSpec shape;
+    shape.x = 1000;
+    shape.z = 1000;
+    shape.description = "11";
+    ASSERT_EQ(tb.world.UserBuild(other, shape), 0);
     Deliver();
     EXPECT_TRUE(bot().world.callbacks.Empty());
     EXPECT_EQ(Queued(user), (std::vector<std::string>{Braced(Lang::texture_finished_message)}));

@@ -135,11 +135,11 @@ TEST_F(MarkerTest, FailedLoadLeavesTheRecordAndIsOnlyTraced) {
 }
 
 TEST_F(MarkerTest, ChangeNamesTheObjectByNumberAndMarksTheCellPending) {
-    SimObjectSpec spec;
-    spec.x = 3000;
-    spec.z = 4000;
-    spec.description = "1";
-    const uint32_t number = t.world.PlaceObject(test::TestBot::kWorld, spec);
+    SimObjectSpec shape;
+    shape.x = 3000;
+    shape.z = 4000;
+    shape.description = "1";
+    const uint32_t number = t.world.PlaceObject(test::TestBot::kWorld, shape);
     TMarkerRecord marker = Marker(3, 4);
     marker.Number = number;
     marker.Visible = false;

@@ -57,13 +57,13 @@ protected:
     // A marker object at the anchor of cell (cx, cz), put there without any event.
     SimObject Place(int32_t cellX, int32_t cellZ, const std::string& description, int32_t owner = 0,
                     int32_t height = 0) {
-        SimObjectSpec spec;
-        spec.x = cellX * 1000;
-        spec.z = cellZ * 1000;
-        spec.y = height;
-        spec.description = description;
-        spec.owner = owner;
-        const uint32_t number = tb.world.PlaceObject(World(), spec);
+        SimObjectSpec shape;
+        shape.x = cellX * 1000;
+        shape.z = cellZ * 1000;
+        shape.y = height;
+        shape.description = description;
+        shape.owner = owner;
+        const uint32_t number = tb.world.PlaceObject(World(), shape);
         for (const SimObject& object : tb.world.Objects(World()))
             if (object.number == number) return object;
         throw std::runtime_error("the placed object is missing");

@@ -122,12 +122,12 @@ private:
 };
 
 inline SimObjectSpec Spec(int32_t x, int32_t y, int32_t z, const std::string& description = {}) {
-    SimObjectSpec spec;
-    spec.x = x;
-    spec.y = y;
-    spec.z = z;
-    spec.description = description;
-    return spec;
+    SimObjectSpec shape;
+    shape.x = x;
+    shape.y = y;
+    shape.z = z;
+    shape.description = description;
+    return shape;
 }
 
 // World "terra" of size 10 with the bot's citizen 1 ("Keeper", "secret") holding caretaker and
