@@ -24,6 +24,23 @@ const char* ActionOf(const TMarkerRecord& marker) {
     return marker.Visible ? "" : kHiddenAction;
 }
 
+// The marker on its cell anchor at its height, never rotated.
+void SetPlacement(AwSdk& sdk, const TMarkerRecord& marker) {
+    sdk.aw_int_set(attr::ObjectX, marker.X);
+    sdk.aw_int_set(attr::ObjectY, marker.Height);
+    sdk.aw_int_set(attr::ObjectZ, marker.Z);
+    sdk.aw_int_set(attr::ObjectYaw, 0);
+    sdk.aw_int_set(attr::ObjectTilt, 0);
+    sdk.aw_int_set(attr::ObjectRoll, 0);
+}
+
+// What the marker shows: texture text, visibility and owner.
+void SetLook(AwSdk& sdk, const TMarkerRecord& marker) {
+    sdk.aw_string_set(attr::ObjectDescription, TerrainMarkerDescription(marker));
+    sdk.aw_string_set(attr::ObjectAction, ActionOf(marker));
+    sdk.aw_int_set(attr::ObjectOwner, marker.Owner);
+}
+
 }  // namespace
 
 std::string TerrainMarkerDescription(const TMarkerRecord& marker) {
@@ -48,15 +65,8 @@ int TerrainMarkerLoad(Bot& bot, TMarkerRecord& marker) {
     sdk.aw_int_set(attr::ObjectType, 0);
     SetEmptyObjectData(sdk);
     sdk.aw_string_set(attr::ObjectModel, kMarkerModel);
-    sdk.aw_int_set(attr::ObjectX, marker.X);
-    sdk.aw_int_set(attr::ObjectY, marker.Height);
-    sdk.aw_int_set(attr::ObjectZ, marker.Z);
-    sdk.aw_int_set(attr::ObjectYaw, 0);
-    sdk.aw_int_set(attr::ObjectTilt, 0);
-    sdk.aw_int_set(attr::ObjectRoll, 0);
-    sdk.aw_string_set(attr::ObjectDescription, TerrainMarkerDescription(marker));
-    sdk.aw_string_set(attr::ObjectAction, ActionOf(marker));
-    sdk.aw_int_set(attr::ObjectOwner, marker.Owner);
+    SetPlacement(sdk, marker);
+    SetLook(sdk, marker);
     sdk.aw_int_set(attr::ObjectNumber, 0);
     const int result = sdk.aw_object_load();
     DebugLog(bot, DebugCategory::Marker, "TerrainMarkerLoad: aw_object_load = %d", {result});
@@ -76,15 +86,8 @@ int TerrainMarkerChange(Bot& bot, TMarkerRecord& marker) {
     sdk.aw_int_set(attr::ObjectOldZ, 0);
     sdk.aw_int_set(attr::ObjectNumber, static_cast<int>(marker.Number));
     sdk.aw_string_set(attr::ObjectModel, kMarkerModel);
-    sdk.aw_int_set(attr::ObjectX, marker.X);
-    sdk.aw_int_set(attr::ObjectY, marker.Height);
-    sdk.aw_int_set(attr::ObjectZ, marker.Z);
-    sdk.aw_int_set(attr::ObjectYaw, 0);
-    sdk.aw_int_set(attr::ObjectTilt, 0);
-    sdk.aw_int_set(attr::ObjectRoll, 0);
-    sdk.aw_string_set(attr::ObjectDescription, TerrainMarkerDescription(marker));
-    sdk.aw_string_set(attr::ObjectAction, ActionOf(marker));
-    sdk.aw_int_set(attr::ObjectOwner, marker.Owner);
+    SetPlacement(sdk, marker);
+    SetLook(sdk, marker);
     // Marked before the call so that the deletion event the change causes is not taken for a
     // user's deletion.
     TTerrainCacheX* entry = bot.cache.Entry(marker.CellX, marker.CellZ);

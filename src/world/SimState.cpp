@@ -244,4 +244,22 @@ void SimWorld::Impl::Stamp(SimObject& object) {
     object.timestamp = static_cast<int32_t>(clock.UnixNow());
 }
 
+SimObject SimWorld::Impl::ObjectFromShape(const SimObjectSpec& shape, int32_t owner) {
+    SimObject object;
+    object.x = shape.x;
+    object.y = shape.y;
+    object.z = shape.z;
+    object.yaw = shape.yaw;
+    object.tilt = shape.tilt;
+    object.roll = shape.roll;
+    object.type = shape.type;
+    object.model = shape.model;
+    object.description = shape.description;
+    object.action = shape.action;
+    object.owner = shape.owner.value_or(owner);
+    object.number = nextNumber++;
+    Stamp(object);
+    return object;
+}
+
 }  // namespace tv

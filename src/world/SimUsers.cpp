@@ -69,20 +69,7 @@ int SimWorld::UserBuild(int32_t session, const SimObjectSpec& shape) {
     const SimAvatar* avatar = world ? world->FindAvatar(session) : nullptr;
     if (!avatar) return reason::NoSuchSession;
     if (!world->CellInside(FloorCell(shape.x), FloorCell(shape.z))) return reason::OutOfWorld;
-    SimObject object;
-    object.x = shape.x;
-    object.y = shape.y;
-    object.z = shape.z;
-    object.yaw = shape.yaw;
-    object.tilt = shape.tilt;
-    object.roll = shape.roll;
-    object.type = shape.type;
-    object.model = shape.model;
-    object.description = shape.description;
-    object.action = shape.action;
-    object.owner = shape.owner.value_or(avatar->citizen);
-    object.number = impl_->nextNumber++;
-    impl_->Stamp(object);
+    SimObject object = impl_->ObjectFromShape(shape, avatar->citizen);
     world->objects.push_back(object);
     if (impl_->BotSees(*world))
         impl_->QueueEvent(event::ObjectAdd, ObjectAttributes(object, session));

@@ -49,20 +49,7 @@ uint32_t SimWorld::PlaceObject(const std::string& world, const SimObjectSpec& sh
     if (!found) throw std::invalid_argument("unknown world: " + world);
     if (!found->CellInside(FloorCell(shape.x), FloorCell(shape.z)))
         throw std::invalid_argument("object position outside the world");
-    SimObject object;
-    object.x = shape.x;
-    object.y = shape.y;
-    object.z = shape.z;
-    object.yaw = shape.yaw;
-    object.tilt = shape.tilt;
-    object.roll = shape.roll;
-    object.type = shape.type;
-    object.model = shape.model;
-    object.description = shape.description;
-    object.action = shape.action;
-    object.owner = shape.owner.value_or(0);
-    object.number = impl_->nextNumber++;
-    impl_->Stamp(object);
+    SimObject object = impl_->ObjectFromShape(shape, 0);
     found->objects.push_back(object);
     return object.number;
 }

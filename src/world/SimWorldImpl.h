@@ -150,6 +150,8 @@ struct SimWorld::Impl {
     // A new object of the world from the current attributes 232-240, 244, 248, 249.
     SimObject ObjectFromAttributes() const;
     void Stamp(SimObject& object);
+    // A new numbered object of the given shape.
+    SimObject ObjectFromShape(const SimObjectSpec& shape, int32_t owner);
     // A user's click (18) or select (19) of the object standing exactly at (x, z).
     int PointAt(int eventNumber, int32_t session, int32_t x, int32_t z);
 };
