@@ -140,9 +140,9 @@ void ScenarioRunner::Execute(const std::string& line, std::istream& script) {
                                          "option", "rights", "place"};
     static const char* const kOperator[] = {"start",   "login", "logout", "close",
                                             "restart", "tick",  "wait"};
-    static const char* const kUser[] = {"enter",      "move",      "leave", "say",
-                                        "build",      "remove",    "click", "select",
-                                        "disconnect", "reconnect", "fail",  "mute"};
+    static const char* const kUser[] = {"enter",  "move",  "leave",  "say",        "build",
+                                        "remove", "click", "select", "disconnect", "reconnect",
+                                        "fail",   "mute",  "delay"};
     for (const char* name : kSetup)
         if (command == name) return Setup(command, words, line, script);
     for (const char* name : kOperator)
@@ -293,6 +293,8 @@ void ScenarioRunner::User(const std::string& command, const std::vector<std::str
         world_.Reconnect();
     } else if (command == "fail") {
         world_.FailNext(words.at(1), Number(words, 2), words.size() > 3 ? Number(words, 3) : 1);
+    } else if (command == "delay") {
+        world_.DelayAnswers(Number(words, 1));
     } else if (command == "mute") {
         world_.MuteNext(words.at(1), words.size() > 2 ? Number(words, 2) : 1);
     }

@@ -4,6 +4,7 @@
 
 #include "app/ActivityLog.h"
 #include "app/Bot.h"
+#include "app/Format.h"
 #include "app/MessageQueue.h"
 #include "terrain/TerrainCallback.h"
 #include "terrain/TerrainMarker.h"
@@ -54,17 +55,37 @@ void Texture(Bot& bot, const TTerrainCommand& command, TMarkerRecord& marker) {
 
 enum class Outcome { Done, Retry, DoneWithoutMarker };
 
+// A delete the world keeps refusing while the connection is up means the cache no longer matches
+// the world (the answer to an earlier delete was lost with a connection, say). Retrying would go
+// on forever, so after the pending-request time-out the cell is forgotten and queried afresh.
+bool GiveUpDelete(Bot& bot, TTerrainCommand& command, bool keep) {
+    const int32_t now = bot.ClockSeconds();
+    if (command.FailingSince == 0) command.FailingSince = now;
+    if (now - command.FailingSince <= kCallbackTimeoutSeconds) return false;
+    if (bot.model.ConnectionState() != StatusIndex::Active) return false;
+    bot.cache.ForgetCell(command.CellX, command.CellZ);
+    TerrainQueueAddCell(bot, command.CellX, command.CellZ, false);
+    // The user is told the work is done, so the cell looks as a finished delete leaves it.
+    if (!keep)
+        TerrainCacheSetTerrain(bot, command.CellX, command.CellZ, 0, bot.options.DefaultHeight);
+    AddActivity(bot, ActivityCategory::Error,
+                Format("Gave up deleting the marker @ %s; the cell is queried again",
+                       {CoordText(CellAnchor(command.CellX), CellAnchor(command.CellZ))}));
+    return true;
+}
+
 // Delete or detach. A cell whose marker is already gone has nothing left to wait for: no world
 // event would ever complete a pending record for it.
-Outcome Remove(Bot& bot, const TTerrainCommand& command, TMarkerRecord& marker, bool keep) {
+Outcome Remove(Bot& bot, TTerrainCommand& command, TMarkerRecord& marker, bool keep) {
     if (marker.Id == 0) return Outcome::DoneWithoutMarker;
-    if (TerrainMarkerDelete(bot, marker, keep) != 0) return Outcome::Retry;
+    if (TerrainMarkerDelete(bot, marker, keep) != 0)
+        return GiveUpDelete(bot, command, keep) ? Outcome::DoneWithoutMarker : Outcome::Retry;
     CallbackAdd(bot, command.AvatarSession, keep ? CallbackType::Detach : CallbackType::Delete,
                 command.CellX, command.CellZ, false, false, 0, 0);
     return Outcome::Done;
 }
 
-Outcome Execute(Bot& bot, const TTerrainCommand& command) {
+Outcome Execute(Bot& bot, TTerrainCommand& command) {
     TMarkerRecord marker;
     TerrainMarkerInit(marker);
     bot.cache.ReadMarker(marker, command.CellX, command.CellZ, -1);
@@ -150,7 +171,7 @@ void TerrainCommandQueueProcess(Bot& bot) {
     DebugLog(bot, DebugCategory::Queue, "TerrainCommandQueueProcess");
     // The in-flight cell queries pace the commands too: both load the same world server.
     while (!queue.Empty() && CallbackCount(bot, CallbackType::CellQuery) < limit && n < limit) {
-        const TTerrainCommand& command = *node->Item;
+        TTerrainCommand& command = *node->Item;
         LogCommand(bot, command);
         const Outcome outcome = Execute(bot, command);
         if (outcome == Outcome::Retry) {

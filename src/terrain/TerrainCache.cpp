@@ -122,6 +122,19 @@ void TTerrainCache::ClearCell(int32_t cellX, int32_t cellZ) {
     if (hadMarker) CountMarkers();
 }
 
+void TTerrainCache::ForgetCell(int32_t cellX, int32_t cellZ) {
+    const int index = FindCell(cellX, cellZ);
+    if (index == -1) return;
+    TTerrainCacheXList& entries = Row(cellZ)->Entries;
+    const bool hadMarker = entries[static_cast<std::size_t>(index)].Id != 0;
+    entries.erase(entries.begin() + index);
+    --queriedCells_;
+    if (hadMarker)
+        CountMarkers();
+    else
+        CountersChanged();
+}
+
 int TTerrainCache::StoreMarker(const TMarkerRecord& marker, int index) {
     TTerrainCacheZ* row = Row(marker.CellZ);
     if (!row) return -1;

@@ -80,6 +80,8 @@ public:
     int FindCell(int32_t cellX, int32_t cellZ) const;
     int InsertCell(int32_t cellX, int32_t cellZ);
     void ClearCell(int32_t cellX, int32_t cellZ);
+    // Removes the cell's entry, so that the cell counts as unknown and is queried again.
+    void ForgetCell(int32_t cellX, int32_t cellZ);
     int StoreMarker(const TMarkerRecord& marker, int index);
     int ReadMarker(TMarkerRecord& marker, int32_t cellX, int32_t cellZ, int index) const;
     TTerrainCacheX* Entry(int32_t cellX, int32_t cellZ);  // null when the cell has no entry

@@ -60,6 +60,7 @@ struct TTerrainCommand {
     bool Hole = false;
     int32_t Texture = 0;
     uint16_t Rotation = 0;
+    int32_t FailingSince = 0;  // ClockSeconds of the first failed delete; 0 while none failed
 };
 using TTerrainCommandQueue = TLinkedList<TTerrainCommand>;
 
