@@ -31,7 +31,12 @@ void Bot::Start() {
         FatalStop(Format("Unable to initialize AW.DLL (reason %d)", {reason}));
         return;
     }
-    LoadConfiguration(*this);
+    try {
+        LoadConfiguration(*this);
+    } catch (const std::exception& error) {
+        // As any error of a window handler: shown to the operator, and the program goes on.
+        frontEnd.ShowError(error.what());
+    }
 }
 
 void Bot::FatalStop(const std::string& message) {

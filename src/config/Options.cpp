@@ -109,6 +109,14 @@ void ReadConfigFile(Bot& bot) {
     TMicroXmlDocument document;
     document.LoadFromFile(bot.PathOf(kConfigFileName).string());
     Options& options = bot.options;
+    // The first load starts from the defaults, so that a value that does not convert leaves the
+    // rows after it at their defaults rather than at zero: an empty language file name would
+    // otherwise stop the bot with "Invalid language file" and hide the real mistake.
+    if (!options.Loaded) {
+        LoadOptionGroup(options, LoginOptions(), nullptr);
+        LoadOptionGroup(options, GeneralOptions(), nullptr);
+        options.Loaded = true;
+    }
     const TMicroXmlElement* root = document.Root();
     if (!root) {
         LoadOptionGroup(options, LoginOptions(), nullptr);

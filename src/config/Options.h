@@ -46,6 +46,7 @@ struct Options {
     std::string LanguageFilename;
     std::string LogFileName;
     uint8_t OptionFlags = 0;
+    bool Loaded = false;  // a configuration load has run at least once
 
     bool Flag(OptionFlag flag) const { return (OptionFlags >> static_cast<int>(flag)) & 1; }
     void SetFlag(OptionFlag flag, bool on);

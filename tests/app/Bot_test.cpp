@@ -134,3 +134,21 @@ TEST(BotClose, NoKeepsTheBotConnected) {
 
 }  // namespace
 }  // namespace tv::test
+
+namespace tv::test {
+namespace {
+
+TEST(BotStartup, BadConfigurationIsShownAndTheBotGoesOn) {
+    TestBot t;
+    t.dir.Write("config.xml",
+                "<TerravaneConfig><Options><WarnTime>soon</WarnTime></Options></TerravaneConfig>");
+    Bot& bot = t.Start();
+    EXPECT_EQ(t.frontEnd.errors, std::vector<std::string>{"'soon' is not a valid integer value"});
+    EXPECT_FALSE(bot.terminated);
+    EXPECT_EQ(bot.model.Status(), "Ready");
+    // The language was still loaded.
+    EXPECT_EQ(bot.language[Lang::cmd_begin], "begin");
+}
+
+}  // namespace
+}  // namespace tv::test

@@ -171,6 +171,7 @@ TEST(OptionsTest, ConversionErrorStopsAtItsRowAndStillLoadsTheLanguage) {
         "<Login><CitizenNumber>12</CitizenNumber></Login></TerravaneConfig>");
     f.bot.options.DefaultHeight = 99;
     f.bot.options.LanguageFilename = "english.xml";  // as an earlier load left it
+    f.bot.options.Loaded = true;
     try {
         LoadConfiguration(f.bot);
         FAIL() << "no error";
