@@ -4,21 +4,16 @@
 #include <algorithm>
 
 #include "app/Connection.h"
+#include "app/MessageQueue.h"
 #include "support/TestBot.h"
+#include "terrain/TerrainQueue.h"
 
 namespace tv::test {
 namespace {
 
-std::vector<std::string> CallsNamed(const SimWorld& world, const std::string& prefix) {
-    std::vector<std::string> calls;
-    for (const auto& call : world.CallLog())
-        if (call.rfind(prefix, 0) == 0) calls.push_back(call);
-    return calls;
-}
-
-int IndexOf(const std::vector<std::string>& calls, const std::string& prefix, int from = 0) {
-    for (int i = from; i < static_cast<int>(calls.size()); ++i)
-        if (calls[static_cast<std::size_t>(i)].rfind(prefix, 0) == 0) return i;
+int IndexOf(const Texts& calls, const std::string& prefix) {
+    for (std::size_t i = 0; i < calls.size(); ++i)
+        if (calls[i].rfind(prefix, 0) == 0) return static_cast<int>(i);
     return -1;
 }
 
@@ -33,18 +28,19 @@ TEST(BotStartup, SdkUnavailableTerminates) {
     EXPECT_EQ(bot.model.Activity()[1].message, "Application started");
     EXPECT_EQ(bot.model.Status(), "Terminated; restart required.");
     EXPECT_FALSE(bot.model.ButtonEnabled());
-    EXPECT_EQ(t.frontEnd.errors,
-              std::vector<std::string>{"Unable to initialize AW.DLL (reason 99)"});
+    EXPECT_EQ(t.frontEnd.errors, Texts{"Unable to initialize AW.DLL (reason 99)"});
     // The configuration is not loaded after a failed start.
     EXPECT_EQ(bot.options.Login.UniPort, 0);
 }
 
-TEST(BotStartup, LoadsConfigurationAndLanguage) {
+TEST(BotStartup, ConfigWithOnlyALoginSectionIsReadyToLogIn) {
     TestBot t;
     Bot& bot = t.Start();
     EXPECT_EQ(bot.model.Status(), "Ready");
+    EXPECT_EQ(bot.options.Login.CitizenNumber, TestBot::kBotCitizen);
     EXPECT_EQ(bot.options.Login.World, "terra");
     EXPECT_EQ(bot.options.Login.UniPort, 6670);
+    EXPECT_EQ(bot.options.MaxQueries, 5);
     EXPECT_FALSE(bot.language[Lang::cmd_begin].empty());
     EXPECT_FALSE(bot.terminated);
 }
@@ -62,10 +58,9 @@ TEST(BotHeartbeat, StepsRunInOrder) {
     const auto& calls = t.world.CallLog();
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.front(), "aw_wait(0)");
-    int session = IndexOf(calls, "aw_session(");
-    int query = IndexOf(calls, "aw_cell_next(");
-    int console = IndexOf(calls, "aw_console_message(");
-    int traffic = IndexOf(calls, "aw_traffic_count(");
+    const int session = IndexOf(calls, "aw_session("), query = IndexOf(calls, "aw_cell_next("),
+              console = IndexOf(calls, "aw_console_message("),
+              traffic = IndexOf(calls, "aw_traffic_count(");
     EXPECT_LT(0, session);
     EXPECT_LT(session, query);
     EXPECT_LT(query, console);
@@ -89,7 +84,10 @@ TEST(BotHeartbeat, NoTickInsideATick) {
     t.world.ClearCallLog();
     t.Tick();
     EXPECT_EQ(nested, 1);
-    EXPECT_EQ(CallsNamed(t.world, "aw_traffic_count").size(), 1u);
+    EXPECT_EQ(std::count_if(
+                  t.world.CallLog().begin(), t.world.CallLog().end(),
+                  [](const std::string& call) { return call.rfind("aw_traffic_count", 0) == 0; }),
+              1);
     EXPECT_FALSE(bot.InTick());
 }
 
@@ -107,47 +105,25 @@ TEST(BotHeartbeat, LostSessionStillRefreshesWindow) {
     EXPECT_EQ(bot.model.Stat(3), "0");
 }
 
-TEST(BotClose, AsksOnlyWhileConnected) {
-    TestBot t;
-    Bot& bot = t.Start();
-    EXPECT_TRUE(bot.CloseQuery());
-    EXPECT_TRUE(t.frontEnd.questions.empty());
-}
+TEST(BotClose, AsksOnlyWhileConnectedAndNoKeepsTheBotConnected) {
+    TestBot idle;
+    EXPECT_TRUE(idle.Start().CloseQuery());
+    EXPECT_TRUE(idle.frontEnd.questions.empty());
 
-TEST(BotClose, NoKeepsTheBotConnected) {
     TestBot t;
     Bot& bot = t.Login();
     t.Tick();
     t.frontEnd.nextAnswer = false;
     EXPECT_FALSE(bot.CloseQuery());
-    ASSERT_EQ(t.frontEnd.questions.size(), 1u);
-    EXPECT_EQ(t.frontEnd.questions[0],
-              "Closing Terravane will disable terrain features in terra.\r\n\r\n"
-              "Are you sure you wish to close Terravane?");
+    EXPECT_EQ(t.frontEnd.questions,
+              Texts{"Closing Terravane will disable terrain features in terra.\r\n\r\n"
+                    "Are you sure you wish to close Terravane?"});
     EXPECT_NE(t.world.aw_session(), 0);
     EXPECT_TRUE(bot.timerEnabled);
     t.frontEnd.nextAnswer = true;
     EXPECT_TRUE(bot.CloseQuery());
     EXPECT_EQ(t.world.aw_session(), 0);
     EXPECT_EQ(bot.model.Activity()[0].message, "Terrain editor offline");
-}
-
-}  // namespace
-}  // namespace tv::test
-
-namespace tv::test {
-namespace {
-
-TEST(BotStartup, BadConfigurationIsShownAndTheBotGoesOn) {
-    TestBot t;
-    t.dir.Write("config.xml",
-                "<TerravaneConfig><Options><WarnTime>soon</WarnTime></Options></TerravaneConfig>");
-    Bot& bot = t.Start();
-    EXPECT_EQ(t.frontEnd.errors, std::vector<std::string>{"'soon' is not a valid integer value"});
-    EXPECT_FALSE(bot.terminated);
-    EXPECT_EQ(bot.model.Status(), "Ready");
-    // The language was still loaded.
-    EXPECT_EQ(bot.language[Lang::cmd_begin], "begin");
 }
 
 }  // namespace

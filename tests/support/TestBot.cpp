@@ -8,11 +8,13 @@
 #include <sstream>
 
 #include "app/Connection.h"
+#include "app/MessageQueue.h"
 
 namespace tv::test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "terravane-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "terravane-test-XXXXXX").string();
     char* made = mkdtemp(pattern.data());
     if (!made) throw std::runtime_error("cannot create a temporary folder");
     path_ = made;
@@ -37,6 +39,48 @@ std::string TempDir::Read(const std::string& name) const {
     return buffer.str();
 }
 
+std::string Braced(Lang key) {
+    return std::string("{") + LangInfo(key).key + "}";
+}
+
+std::string KeyLanguageFile(const std::map<std::string, std::string>& overrides) {
+    Texts order;
+    std::map<std::string, std::string> body;
+    for (std::size_t i = 0; i < kLangKeyCount; ++i) {
+        const LangKeyInfo& info = LangInfo(static_cast<Lang>(i));
+        const std::string section = info.section;
+        const std::string key = info.key;
+        std::string text = section == "commands" ? key : "{" + key + "}";
+        auto found = overrides.find(section + "/" + key);
+        if (found != overrides.end()) text = found->second;
+        if (!body.count(section)) order.push_back(section);
+        body[section] += "    <param name=\"" + key + "\">" + text + "</param>\n";
+    }
+    std::string file =
+        "<?xml version=\"1.0\"?>\n<XmlConfigFile version=\"3\">\n"
+        "  <section name=\"terravane\"><param name=\"version\">5</param></section>\n";
+    for (const std::string& section : order)
+        file += "  <section name=\"" + section + "\">\n" + body[section] + "  </section>\n";
+    return file + "</XmlConfigFile>\n";
+}
+
+SimObjectSpec Shape(int32_t x, int32_t z, const std::string& description, int32_t y, int32_t yaw) {
+    SimObjectSpec shape;
+    shape.x = x;
+    shape.y = y;
+    shape.z = z;
+    shape.yaw = yaw;
+    shape.description = description;
+    return shape;
+}
+
+Texts Lines(const std::string& text) {
+    Texts lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
 TestBot::TestBot() {
     world.AddWorld(kWorld, kWorldSize);
     world.AddCitizen(kBotCitizen, "Keeper", "secret");
@@ -44,18 +88,36 @@ TestBot::TestBot() {
     world.SetWorldRight(kWorld, kBotCitizen, 162, true);
     std::filesystem::copy_file(std::filesystem::path(TERRAVANE_DATA_DIR) / "english.xml",
                                dir.Path() / "english.xml");
-    dir.Write("config.xml",
-              "<?xml version=\"1.0\"?>\n<TerravaneConfig><Login>"
-              "<CitizenNumber>1</CitizenNumber><PrivilegePassword>secret</PrivilegePassword>"
-              "<UniHost>universe.terravane.local</UniHost><UniPort>6670</UniPort>"
-              "<World>terra</World></Login></TerravaneConfig>\n");
+    WriteConfig(kWorld);
 }
 
 TestBot::~TestBot() = default;
 
+void TestBot::WriteConfig(const std::string& world,
+                          const std::map<std::string, std::string>& options) const {
+    std::string config =
+        "<?xml version=\"1.0\"?>\n<TerravaneConfig><Login>"
+        "<CitizenNumber>1</CitizenNumber><PrivilegePassword>secret</PrivilegePassword>"
+        "<UniHost>universe.terravane.local</UniHost><UniPort>6670</UniPort><World>" +
+        world + "</World></Login>";
+    if (!options.empty()) {
+        config += "<Options>";
+        for (const auto& [key, value] : options)
+            config += "<" + key + ">" + value + "</" + key + ">";
+        config += "</Options>";
+    }
+    dir.Write("config.xml", config + "</TerravaneConfig>\n");
+}
+
+Bot& TestBot::Create() {
+    if (!bot) bot = std::make_unique<Bot>(world, clock, frontEnd, dir.Path());
+    return *bot;
+}
+
 Bot& TestBot::Start() {
-    if (!bot) {
-        bot = std::make_unique<Bot>(world, clock, frontEnd, dir.Path());
+    Create();
+    if (!started_) {
+        started_ = true;
         bot->Start();
     }
     return *bot;
@@ -79,13 +141,13 @@ int32_t TestBot::Enter(int32_t session, int32_t citizen, int32_t x, int32_t z,
                        const std::string& name) {
     std::string avatarName = name.empty() ? "user" + std::to_string(citizen) : name;
     world.AddCitizen(citizen, avatarName);
-    world.SetWorldRight(kWorld, citizen, 50, true);
+    world.SetWorldRight(kWorld, citizen, right::Terrain, true);
     world.UserEnter(session, citizen, x, 0, z, std::nullopt, avatarName);
     return session;
 }
 
-std::vector<std::string> TestBot::ConsoleTo(int32_t session) const {
-    std::vector<std::string> texts;
+Texts TestBot::ConsoleTo(int32_t session) const {
+    Texts texts;
     const std::string prefix = kReplyPrefix;
     for (const auto& message : world.ConsoleLog()) {
         if (message.session != session) continue;
@@ -96,8 +158,8 @@ std::vector<std::string> TestBot::ConsoleTo(int32_t session) const {
     return texts;
 }
 
-std::vector<std::string> TestBot::ActivityMessages() const {
-    std::vector<std::string> messages;
+Texts TestBot::ActivityMessages() const {
+    Texts messages;
     const auto& entries = bot->model.Activity();
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) messages.push_back(it->message);
     return messages;

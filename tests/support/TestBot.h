@@ -1,17 +1,22 @@
 #pragma once
-// The fixture every core test uses: a fresh Bot on a SimWorld with a virtual clock, in its own
+// The fixture every core test uses: a Bot on a SimWorld with a virtual clock, in its own
 // temporary working folder, with a front end that records dialogs and answers questions.
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Bot.h"
 #include "app/Clock.h"
+#include "config/Language.h"
 #include "world/SimWorld.h"
 
 namespace tv::test {
+
+using Texts = std::vector<std::string>;
+using Cells = std::vector<std::pair<int32_t, int32_t>>;
 
 class RecordingFrontEnd final : public FrontEnd {
 public:
@@ -21,9 +26,9 @@ public:
         questions.push_back(message);
         return nextAnswer;
     }
-    std::vector<std::string> errors;
-    std::vector<std::string> information;
-    std::vector<std::string> questions;
+    Texts errors;
+    Texts information;
+    Texts questions;
     bool nextAnswer = true;
 };
 
@@ -40,8 +45,22 @@ private:
     std::filesystem::path path_;
 };
 
+// The message key in braces ("{not_enabled_message}"): its text in a key language file.
+std::string Braced(Lang key);
+
+// A language file where every message text is its key in braces and every command word is its
+// key, so replies can be checked byte for byte; overrides map "section/key" to a text.
+std::string KeyLanguageFile(const std::map<std::string, std::string>& overrides = {});
+
+// A terrain marker object (unless changed) at (x, y, z).
+SimObjectSpec Shape(int32_t x, int32_t z, const std::string& description = {}, int32_t y = 0,
+                    int32_t yaw = 0);
+
+// The lines of a text.
+Texts Lines(const std::string& text);
+
 // World "terra" of size 10, bot citizen 1 ("Keeper", password "secret") with caretaker and
-// eminent-domain rights; the shipped english.xml copied in. Call Start() and Login() as needed.
+// eminent-domain rights, a config.xml logging in there and the shipped english.xml.
 class TestBot {
 public:
     TestBot();
@@ -57,9 +76,14 @@ public:
     static constexpr int kWorldSize = 10;
     static constexpr int kBotCitizen = 1;
 
-    // Creates the Bot (after setup of files and world) and runs its start-up.
+    // config.xml logging in to `world`, with these elements in its Options.
+    void WriteConfig(const std::string& world,
+                     const std::map<std::string, std::string>& options = {}) const;
+    // The Bot without its start-up, for tests that load files themselves.
+    Bot& Create();
+    // Creates the Bot if needed and runs its start-up once.
     Bot& Start();
-    // Start() if needed, then the Login button; asserts success.
+    // Start(), then the Login button; asserts success.
     Bot& Login();
     // n heartbeat ticks of 250 ms.
     void Tick(int n = 1);
@@ -67,9 +91,12 @@ public:
     int32_t Enter(int32_t session, int32_t citizen, int32_t x = 0, int32_t z = 0,
                   const std::string& name = {});
     // Console texts sent to a session (without the "Terravane:\t" prefix), in order.
-    std::vector<std::string> ConsoleTo(int32_t session) const;
+    Texts ConsoleTo(int32_t session) const;
     // Activity messages, oldest first.
-    std::vector<std::string> ActivityMessages() const;
+    Texts ActivityMessages() const;
+
+private:
+    bool started_ = false;
 };
 
 }  // namespace tv::test

@@ -22,10 +22,6 @@
 
 namespace tv::test {
 
-inline std::string Braced(Lang key) {
-    return std::string("{") + LangInfo(key).key + "}";
-}
-
 class WorldFixture : public ::testing::Test {
 protected:
     TestBot tb;
