@@ -45,6 +45,18 @@ TEST(BotStartup, ConfigWithOnlyALoginSectionIsReadyToLogIn) {
     EXPECT_FALSE(bot.terminated);
 }
 
+TEST(BotStartup, BadConfigurationIsShownAndTheBotGoesOn) {
+    TestBot t;
+    t.dir.Write("config.xml",
+                "<TerravaneConfig><Options><WarnTime>soon</WarnTime></Options></TerravaneConfig>");
+    Bot& bot = t.Start();
+    EXPECT_EQ(t.frontEnd.errors, Texts{"'soon' is not a valid integer value"});
+    EXPECT_FALSE(bot.terminated);
+    EXPECT_EQ(bot.model.Status(), "Ready");
+    // The language was still loaded.
+    EXPECT_EQ(bot.language[Lang::cmd_begin], "begin");
+}
+
 TEST(BotHeartbeat, StepsRunInOrder) {
     TestBot t;
     Bot& bot = t.Login();
