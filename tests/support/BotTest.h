@@ -23,10 +23,10 @@ struct Avatar {
     int32_t session = 0;
     int32_t citizen = 0;
     int32_t x = 0, z = 0;
+    bool enable = false;  // terrain enabled, the queries it starts answered
     std::vector<int> rights{right::Terrain};
-    std::string name;       // "user<citizen>" when empty
+    std::string name = {};  // "user<citizen>" when empty
     int32_t privilege = 0;  // the citizen's own when 0
-    bool enable = false;    // terrain enabled, the queries it starts answered
 };
 
 // Every field of a marker record on one line, so a record is checked in one comparison.

@@ -13,7 +13,7 @@
 namespace tv {
 namespace {
 
-TEST(IntList, AddIndexOfRemoveAndDelete) {
+TEST(IntList, AddIndexOfRemoveDeleteAndItems) {
     TIntList list;
     EXPECT_EQ(list.Add(5), 0);
     EXPECT_EQ(list.Add(7), 1);
@@ -36,12 +36,7 @@ TEST(IntList, AddIndexOfRemoveAndDelete) {
     ASSERT_EQ(list.Count(), 2);
     EXPECT_EQ(list.Items(0), 5);
     EXPECT_EQ(list.Items(1), -3);
-}
-
-TEST(IntList, ItemsOutsideTheListRaiseInvalidListIndex) {
-    TIntList list;
-    list.Add(1);
-    for (int index : {1, -1, 1000}) {
+    for (int index : {2, -1, 1000}) {
         try {
             list.Items(index);
             ADD_FAILURE() << "no error for index " << index;
@@ -65,18 +60,15 @@ struct Tracked {
 
 using TrackedList = TLinkedList<Tracked>;
 
+// The orders walking forward with Next, checked against a walk backwards from the tail so that
+// broken Prev links show.
 std::vector<int> Orders(const TrackedList& list) {
-    std::vector<int> orders;
+    std::vector<int> orders, backwards;
     TrackedList::Node* node = nullptr;
     while (list.Next(node)) orders.push_back(node->Item->order);
-    return orders;
-}
-
-// Walks backwards from the tail, so broken Prev links show.
-std::vector<int> OrdersBackwards(const TrackedList& list) {
-    std::vector<int> orders;
-    for (TrackedList::Node* node = list.Tail(); node; node = node->Prev)
-        orders.insert(orders.begin(), node->Item->order);
+    for (TrackedList::Node* back = list.Tail(); back; back = back->Prev)
+        backwards.insert(backwards.begin(), back->Item->order);
+    EXPECT_EQ(orders, backwards);
     return orders;
 }
 
@@ -88,7 +80,6 @@ TEST(LinkedList, NextYieldsEachElementOnceThenStops) {
 
     TrackedList one;
     one.AddLast(std::make_unique<Tracked>(0, 1, nullptr));
-    node = nullptr;
     ASSERT_TRUE(one.Next(node));
     EXPECT_EQ(node->Item->order, 1);
     TrackedList::Node* last = node;
@@ -106,10 +97,8 @@ TEST(LinkedList, AddFirstAddLastAndRemovalsDestroyOwnedItems) {
         list.AddLast(std::make_unique<Tracked>(0, 4, &destroyed));
         EXPECT_EQ(list.Count(), 4);
         EXPECT_EQ(Orders(list), (std::vector<int>{1, 2, 3, 4}));
-        EXPECT_EQ(OrdersBackwards(list), (std::vector<int>{1, 2, 3, 4}));
 
-        const Tracked* third = list.Head()->Next->Next->Item.get();
-        list.RemoveItem(third);
+        list.RemoveItem(list.Head()->Next->Next->Item.get());
         EXPECT_EQ(destroyed, (std::vector<int>{3}));
         Tracked stranger(0, 99, nullptr);
         list.RemoveItem(&stranger);  // not in the list: nothing happens
@@ -151,19 +140,11 @@ TEST(LinkedList, SortIsStableForEveryLengthAgainstAReference) {
         std::vector<int> expected;
         for (auto& entry : reference) expected.push_back(entry.second);
         EXPECT_EQ(Orders(list), expected) << "length " << length;
-        EXPECT_EQ(OrdersBackwards(list), expected) << "length " << length;
         EXPECT_EQ(list.Count(), length);
         if (length > 0) {
             EXPECT_EQ(list.Head()->Prev, nullptr);
         }
     }
-}
-
-TEST(LinkedList, SortOnEqualItemsKeepsTheOrder) {
-    TrackedList list;
-    for (int i = 0; i < 9; ++i) list.AddLast(std::make_unique<Tracked>(1, i, nullptr));
-    list.Sort([](const Tracked&, const Tracked&) { return 0; });
-    EXPECT_EQ(Orders(list), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 }  // namespace

@@ -1,88 +1,83 @@
 // The marker intake: texture texts, marker records, corrections, rival markers, unauthorised
 // building and deleting, and what a deletion does to the cell's terrain.
 
+#include "terrain/MarkerIntake.h"
+
 #include <gtest/gtest.h>
 
+#include "support/BotTest.h"
 #include "terrain/TerrainStruct.h"
-#include "terrain/WorldFixture.h"
 
 namespace tv::test {
 namespace {
 
-class IntakeTest : public WorldFixture {
+class IntakeTest : public BotTest {
 protected:
     static constexpr int32_t kUser = 701;
     static constexpr int32_t kCitizen = 71;
 
-    SimObjectSpec Spec(int32_t x, int32_t z, const std::string& description, int32_t yaw = 0) {
-        SimObjectSpec shape;
-        shape.x = x;
-        shape.z = z;
-        shape.yaw = yaw;
-        shape.description = description;
-        return shape;
-    }
+    void SetUp() override { Login(); }
 
     TMarkerRecord Record(const SimObject& object) {
         TMarkerRecord marker;
-        TerrainMarkerInit(marker);
         TerrainCacheMarkerDefine(bot(), marker, object.x, object.y, object.z, object.id,
                                  object.description, object.action, object.owner, object.timestamp,
                                  object.number);
         return marker;
     }
-
-    // Moves the virtual clock to the start of the next wall-clock second.
-    void StartOfSecond() { tb.clock.Advance(1000 - tb.clock.ElapsedMs() % 1000); }
+    std::pair<int32_t, int32_t> Terrain(int32_t cellX, int32_t cellZ) const {
+        const auto cell = tb.world.TerrainAt(TestBot::kWorld, cellX, cellZ);
+        return cell ? std::make_pair(cell->value, cell->height) : std::make_pair(-1, -1);
+    }
 };
 
 TEST_F(IntakeTest, TextureTexts) {
     struct Row {
         std::string text;
-        int32_t textureMin, textureMax;
+        int32_t textureMin;
         bool result;
         int32_t texture;
         uint16_t rotation;
         bool hole;
     };
+    // TextureMax 500, DefaultTexture 7.
     const std::vector<Row> rows = {
-        {"", 0, 500, true, 0, 0, false},
-        {"HOLE", 0, 500, true, 0, 0, true},
-        {"Hole", 0, 500, true, 0, 0, true},
-        {"12", 0, 500, true, 12, 0, false},
-        {"12,90", 0, 500, true, 12, 0x4000, false},
-        {"12,180", 0, 500, true, 12, 0x8000, false},
-        {"12,270", 0, 500, true, 12, 0xC000, false},
-        {"12,0", 0, 500, true, 12, 0, false},
-        {"12,45", 0, 500, false, 12, 0, false},
-        {"12,-90", 0, 500, false, 12, 0, false},
-        {"abc", 0, 500, false, 7, 0, false},
-        {"600", 0, 500, false, 7, 0, false},
-        {"600,90", 0, 500, false, 7, 0, false},
-        {"-1", 0, 500, false, 7, 0, false},
-        {"", 5, 500, true, 0, 0, false},
-        {"3", 5, 500, false, 7, 0, false},
-        {"12, 90", 0, 500, true, 12, 0x4000, false},  // the scan skips blanks before a number
-        {"12 ,90", 0, 500, true, 12, 0, false},       // but not before the comma
-        {"12,90xyz", 0, 500, true, 12, 0x4000, false},
-        {"12abc", 0, 500, true, 12, 0, false},
-        {",90", 0, 500, false, 7, 0, false},
-        {"99999999999", 0, 500, false, 7, 0, false},
-        {"99999999999,90", 0, 500, false, 7, 0, false},
-        {"300", 0, 500, true, 300, 0, false},
-    };
+        {"", 0, true, 0, 0, false},
+        {"HOLE", 0, true, 0, 0, true},
+        {"Hole", 0, true, 0, 0, true},
+        {"12", 0, true, 12, 0, false},
+        {"12,90", 0, true, 12, 0x4000, false},
+        {"12,180", 0, true, 12, 0x8000, false},
+        {"12,270", 0, true, 12, 0xC000, false},
+        {"12,0", 0, true, 12, 0, false},
+        {"12,45", 0, false, 12, 0, false},
+        {"12,-90", 0, false, 12, 0, false},
+        {"abc", 0, false, 7, 0, false},
+        {"600", 0, false, 7, 0, false},
+        {"600,90", 0, false, 7, 0, false},
+        {"-1", 0, false, 7, 0, false},
+        {"", 5, true, 0, 0, false},
+        {"3", 5, false, 7, 0, false},
+        {",90", 0, false, 7, 0, false},
+        {"99999999999", 0, false, 7, 0, false},
+        {"99999999999,90", 0, false, 7, 0, false},
+        {"300", 0, true, 300, 0, false},
+        {"12, 90", 0, true, 12, 0x4000, false},  // the scan skips blanks before a number
+        {"12 ,90", 0, true, 12, 0, false},       // but not before the comma
+        {"12,90xyz", 0, true, 12, 0x4000, false},
+        {"12abc", 0, true, 12, 0, false}};
     bot().options.DefaultTexture = 7;
+    bot().options.TextureMax = 500;
     for (const Row& row : rows) {
+        SCOPED_TRACE('"' + row.text + '"');
         bot().options.TextureMin = row.textureMin;
-        bot().options.TextureMax = row.textureMax;
         int32_t texture = -99;
         uint16_t rotation = 0x1234;
         bool hole = !row.hole;
-        const bool result = TerrainCacheExtractTexture(bot(), row.text, texture, rotation, hole);
-        EXPECT_EQ(result, row.result) << '"' << row.text << '"';
-        EXPECT_EQ(texture, row.texture) << '"' << row.text << '"';
-        EXPECT_EQ(rotation, row.rotation) << '"' << row.text << '"';
-        EXPECT_EQ(hole, row.hole) << '"' << row.text << '"';
+        EXPECT_EQ(TerrainCacheExtractTexture(bot(), row.text, texture, rotation, hole), row.result);
+        EXPECT_EQ(texture, row.texture);
+        EXPECT_EQ(rotation, row.rotation);
+        EXPECT_EQ(hole, row.hole);
     }
 }
 
@@ -115,24 +110,19 @@ TEST_F(IntakeTest, MarkerRecordFromObjectFields) {
         {1000, 2600, "5", "", 1234, 1, 3, false, true},
         {-1501, 1500, "5", "", 1234, -2, 1, false, true},
         {4000, 4000, "abc", "Create Visible No", 1234, 4, 4, false, false},
-        {4000, 4000, "hole", "create visible no x", 0, 4, 4, true, true},
-    };
+        {4000, 4000, "hole", "create visible no x", 0, 4, 4, true, true}};
     for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.x) + "," + std::to_string(row.z));
         TMarkerRecord marker;
-        TerrainMarkerInit(marker);
         TerrainCacheMarkerDefine(bot(), marker, row.x, 150, row.z, 42, row.description, row.action,
                                  9, row.timestamp, 0xABCD);
-        const std::string where = std::to_string(row.x) + "," + std::to_string(row.z);
-        EXPECT_EQ(marker.CellX, row.cellX) << where;
-        EXPECT_EQ(marker.CellZ, row.cellZ) << where;
-        EXPECT_EQ(marker.Valid, row.valid) << where;
-        EXPECT_EQ(marker.Visible, row.visible) << where;
+        EXPECT_EQ(std::make_pair(marker.CellX, marker.CellZ), std::make_pair(row.cellX, row.cellZ));
+        EXPECT_EQ(marker.Valid, row.valid);
+        EXPECT_EQ(marker.Visible, row.visible);
         EXPECT_EQ(marker.Timestamp,
                   row.timestamp ? row.timestamp : static_cast<int32_t>(tb.clock.UnixNow()));
-        EXPECT_EQ(marker.Height, 150);
-        EXPECT_EQ(marker.Id, 42);
-        EXPECT_EQ(marker.Owner, 9);
-        EXPECT_EQ(marker.Number, 0xABCDu);
+        EXPECT_EQ(std::vector<int64_t>({marker.Height, marker.Id, marker.Owner, marker.Number}),
+                  std::vector<int64_t>({150, 42, 9, 0xABCD}));
     }
 }
 
@@ -141,30 +131,24 @@ TEST_F(IntakeTest, NewerOfTwoTimestamps) {
         int32_t oldStamp, newStamp;
         bool newer;
     };
-    const std::vector<Row> rows = {
+    const Row rows[] = {
         {100, 200, true}, {200, 100, false}, {100, 100, true},  // a tie goes to the arrival
         {-5, -10, true},  {-10, -5, false},  {-5, -5, true},   {100, -5, true},
-        {-5, 100, false}, {0, 100, true},    {100, 0, true},   {0, 0, true},
-    };
+        {-5, 100, false}, {0, 100, true},    {100, 0, true},   {0, 0, true}};
     for (const Row& row : rows) {
-        TMarkerRecord oldMarker;
-        TMarkerRecord newMarker;
-        oldMarker.Timestamp = row.oldStamp;
-        newMarker.Timestamp = row.newStamp;
-        EXPECT_EQ(MarkerIsNewer(oldMarker, newMarker), row.newer)
+        EXPECT_EQ(MarkerIsNewer({.Timestamp = row.oldStamp}, {.Timestamp = row.newStamp}),
+                  row.newer)
             << row.oldStamp << " then " << row.newStamp;
     }
 }
 
 TEST_F(IntakeTest, CorrectedCopyStandsOnTheAnchorWithoutRotation) {
     TMarkerRecord marker;
-    TerrainMarkerInit(marker);
     TerrainCacheMarkerDefine(bot(), marker, 1000, 80, 2500, 5, "12,90", "create visible no", 9,
                              1234, 77);
     TMarkerRecord corrected;
     EXPECT_FALSE(TerrainMarkerCorrect(marker, corrected, 0, 0, 0));
-    EXPECT_EQ(corrected.X, 1000);
-    EXPECT_EQ(corrected.Z, 2000);
+    EXPECT_EQ(std::make_pair(corrected.X, corrected.Z), std::make_pair(1000, 2000));
     EXPECT_EQ(corrected.Texture, 12);
     EXPECT_EQ(corrected.Rotation, 0x4000);
     EXPECT_FALSE(corrected.Visible);
@@ -194,20 +178,20 @@ TEST_F(IntakeTest, MisplacedOrUnusableMarkersAreReplacedOnTheirAnchor) {
         {6000, 5000, 0, "12,45", 6000, 5000, "12"},
     };
     bot().options.DefaultTexture = 7;
-    User(kUser, kCitizen, -8000, -8000);
+    Arrive({kUser, kCitizen, -8000, -8000, true});
     for (const Row& row : rows) {
-        const std::string where = std::to_string(row.x) + "," + std::to_string(row.z);
-        ASSERT_EQ(tb.world.UserBuild(kUser, Spec(row.x, row.z, row.description, row.yaw)), 0);
+        SCOPED_TRACE(std::to_string(row.x) + "," + std::to_string(row.z));
+        ASSERT_EQ(tb.world.UserBuild(kUser, Shape(row.x, row.z, row.description, 0, row.yaw)), 0);
         Settle();
         const auto copies = MarkersAt(row.anchorX, row.anchorZ);
-        ASSERT_EQ(copies.size(), 1u) << where;
-        EXPECT_EQ(copies[0].yaw, 0) << where;
-        EXPECT_EQ(copies[0].description, row.copyDescription) << where;
-        EXPECT_EQ(copies[0].owner, kCitizen) << where;
+        ASSERT_EQ(copies.size(), 1u);
+        EXPECT_EQ(copies[0].yaw, 0);
+        EXPECT_EQ(copies[0].description, row.copyDescription);
+        EXPECT_EQ(copies[0].owner, kCitizen);
         if (row.x != row.anchorX || row.z != row.anchorZ) {
-            EXPECT_TRUE(MarkersAt(row.x, row.z).empty()) << where;
+            EXPECT_TRUE(MarkersAt(row.x, row.z).empty());
         }
-        EXPECT_EQ(Cached(row.anchorX / 1000, row.anchorZ / 1000).Id, copies[0].id) << where;
+        EXPECT_EQ(Cached(row.anchorX / 1000, row.anchorZ / 1000).Id, copies[0].id);
     }
 }
 
@@ -216,7 +200,6 @@ TEST_F(IntakeTest, NewerOfTwoMarkersInACellStays) {
     tb.clock.Advance(5'000);
     const SimObject newer = Place(2, 2, "9");
     ASSERT_LT(older.timestamp, newer.timestamp);
-    tb.world.SetCallLogging(true);
     Learn(2, 2);  // reported oldest first: the newer one replaces it
     auto left = MarkersAt(2000, 2000);
     ASSERT_EQ(left.size(), 1u);
@@ -225,10 +208,9 @@ TEST_F(IntakeTest, NewerOfTwoMarkersInACellStays) {
     EXPECT_EQ(Cached(2, 2).Texture, 9);
 
     // An older marker reported after the newer one is the one that goes.
-    const SimObject late = Place(2, 2, "5");
-    TMarkerRecord lateRecord = Record(late);
-    lateRecord.Timestamp = newer.timestamp - 1;
-    TerrainCacheMarkerAdd(bot(), lateRecord, 0, 0, 0, false);
+    TMarkerRecord late = Record(Place(2, 2, "5"));
+    late.Timestamp = newer.timestamp - 1;
+    TerrainCacheMarkerAdd(bot(), late, 0, 0, 0, false);
     Settle();
     left = MarkersAt(2000, 2000);
     ASSERT_EQ(left.size(), 1u);
@@ -253,9 +235,9 @@ TEST_F(IntakeTest, SameObjectReportedAgainReplacesItsOwnEntry) {
 }
 
 TEST_F(IntakeTest, MarkerOfAUserWithoutEnabledSessionIsTakenAway) {
-    User(kUser, kCitizen, -8000, -8000, false);
+    Arrive({kUser, kCitizen, -8000, -8000});
     const int32_t markersBefore = bot().cache.MarkerCount();
-    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(4000, 4000, "12")), 0);
+    ASSERT_EQ(tb.world.UserBuild(kUser, Shape(4000, 4000, "12")), 0);
     Deliver();
     EXPECT_EQ(bot().cache.FindCell(4, 4), -1);
     EXPECT_EQ(bot().cache.MarkerCount(), markersBefore);
@@ -263,11 +245,11 @@ TEST_F(IntakeTest, MarkerOfAUserWithoutEnabledSessionIsTakenAway) {
     EXPECT_TRUE(MarkersAt(4000, 4000).empty());
     EXPECT_EQ(Cached(4, 4).Id, 0);
     EXPECT_EQ(bot().cache.MarkerCount(), markersBefore);
-    EXPECT_EQ(Replies(kUser), (std::vector<std::string>{Braced(Lang::not_enabled_message)}));
+    EXPECT_EQ(Replies(kUser), Texts{Braced(Lang::not_enabled_message)});
 }
 
 TEST_F(IntakeTest, MarkerDeletedByAUserWithoutEnabledSessionIsRebuilt) {
-    User(kUser, kCitizen, -8000, -8000, false);
+    Arrive({kUser, kCitizen, -8000, -8000});
     const SimObject marker = Place(4, 4, "12,180", 0, 120);
     Learn(4, 4);
     ASSERT_EQ(tb.world.UserDelete(kUser, 4000, 4000), 0);
@@ -278,67 +260,55 @@ TEST_F(IntakeTest, MarkerDeletedByAUserWithoutEnabledSessionIsRebuilt) {
     EXPECT_EQ(rebuilt[0].description, "12,180");
     EXPECT_EQ(rebuilt[0].y, 120);
     EXPECT_EQ(Cached(4, 4).Id, rebuilt[0].id);
-    EXPECT_EQ(Replies(kUser), (std::vector<std::string>{Braced(Lang::not_enabled_message)}));
-    const auto terrain = tb.world.TerrainAt(TestBot::kWorld, 4, 4);
-    ASSERT_TRUE(terrain.has_value());
-    EXPECT_EQ(terrain->value, PackTerrain(false, 12, rotation::Half));
-    EXPECT_EQ(terrain->height, 120);
+    EXPECT_EQ(Replies(kUser), Texts{Braced(Lang::not_enabled_message)});
+    EXPECT_EQ(Terrain(4, 4), std::make_pair(PackTerrain(false, 12, rotation::Half), 120));
 }
 
 TEST_F(IntakeTest, DetachKeepsTheTerrainDeleteResetsIt) {
     struct Row {
         CommandState state;
         int32_t cellX;
-        int32_t value, height;
+        std::pair<int32_t, int32_t> terrain;
         Lang finished;
     };
     bot().options.DefaultHeight = -25;
-    User(kUser, kCitizen, -8000, -8000);
-    const std::vector<Row> rows = {
-        {CommandState::DETACH, 5, PackTerrain(false, 12, 0), 300, Lang::detach_finished_message},
-        {CommandState::DELETE, 6, PackTerrain(false, 0, 0), -25, Lang::delete_finished_message},
-    };
+    Arrive({kUser, kCitizen, -8000, -8000, true});
+    const Row rows[] = {{CommandState::DETACH, 5, {12, 300}, Lang::detach_finished_message},
+                        {CommandState::DELETE, 6, {0, -25}, Lang::delete_finished_message}};
     for (const Row& row : rows) {
-        SimObjectSpec shape = Spec(row.cellX * 1000, 5000, "12");
-        shape.y = 300;
-        ASSERT_EQ(tb.world.UserBuild(kUser, shape), 0);
+        SCOPED_TRACE(CommandStateName(row.state));
+        ASSERT_EQ(tb.world.UserBuild(kUser, Shape(row.cellX * 1000, 5000, "12", 300)), 0);
         Settle();
-        ASSERT_EQ(tb.world.TerrainAt(TestBot::kWorld, row.cellX, 5)->value, 12);
+        ASSERT_EQ(Terrain(row.cellX, 5).first, 12);
         Replies(kUser);
         TerrainQueueCommand(bot(), row.cellX, 5, row.state, kUser, false, false, 0, 0);
         Settle();
-        const std::string name = CommandStateName(row.state);
-        EXPECT_TRUE(MarkersAt(row.cellX * 1000, 5000).empty()) << name;
-        EXPECT_EQ(Cached(row.cellX, 5).Id, 0) << name;
-        EXPECT_NE(bot().cache.FindCell(row.cellX, 5), -1) << name;
-        const auto terrain = tb.world.TerrainAt(TestBot::kWorld, row.cellX, 5);
-        ASSERT_TRUE(terrain.has_value()) << name;
-        EXPECT_EQ(terrain->value, row.value) << name;
-        EXPECT_EQ(terrain->height, row.height) << name;
-        EXPECT_EQ(Replies(kUser), (std::vector<std::string>{Braced(row.finished)})) << name;
+        EXPECT_TRUE(MarkersAt(row.cellX * 1000, 5000).empty());
+        EXPECT_EQ(Cached(row.cellX, 5).Id, 0);
+        EXPECT_NE(bot().cache.FindCell(row.cellX, 5), -1);
+        EXPECT_EQ(Terrain(row.cellX, 5), row.terrain);
+        EXPECT_EQ(Replies(kUser), Texts{Braced(row.finished)});
     }
 }
 
 TEST_F(IntakeTest, UsersOwnDeletionResetsTerrainAfterAnEarlierDetach) {
     bot().options.DefaultHeight = -25;
-    User(kUser, kCitizen, -8000, -8000);
-    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(5000, 6000, "12")), 0);
+    Arrive({kUser, kCitizen, -8000, -8000, true});
+    ASSERT_EQ(tb.world.UserBuild(kUser, Shape(5000, 6000, "12")), 0);
     Settle();
     TerrainQueueCommand(bot(), 5, 6, CommandState::DETACH, kUser, false, false, 0, 0);
     Settle();
-    ASSERT_EQ(tb.world.TerrainAt(TestBot::kWorld, 5, 6)->value, 12);
-    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(5000, 6000, "20")), 0);
+    ASSERT_EQ(Terrain(5, 6).first, 12);
+    ASSERT_EQ(tb.world.UserBuild(kUser, Shape(5000, 6000, "20")), 0);
     Settle();
-    ASSERT_EQ(tb.world.TerrainAt(TestBot::kWorld, 5, 6)->value, 20);
+    ASSERT_EQ(Terrain(5, 6).first, 20);
     ASSERT_EQ(tb.world.UserDelete(kUser, 5000, 6000), 0);
     Settle();
-    const auto terrain = tb.world.TerrainAt(TestBot::kWorld, 5, 6);
-    EXPECT_EQ(terrain->value, 0);
-    EXPECT_EQ(terrain->height, -25);
+    EXPECT_EQ(Terrain(5, 6), std::make_pair(0, -25));
 }
 
 TEST_F(IntakeTest, DeletionInAnUnknownCellMakesItKnownAndQueuesIt) {
-    User(kUser, kCitizen, -8000, -8000);
+    Arrive({kUser, kCitizen, -8000, -8000, true});
     Place(7, 7, "4");
     ASSERT_EQ(tb.world.UserDelete(kUser, 7000, 7000), 0);
     Deliver();
@@ -347,25 +317,26 @@ TEST_F(IntakeTest, DeletionInAnUnknownCellMakesItKnownAndQueuesIt) {
 }
 
 TEST_F(IntakeTest, TextureAbove255SurvivesHideAndShow) {
-    User(kUser, kCitizen, -8000, -8000);
-    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(6000, 6000, "300")), 0);
+    Arrive({kUser, kCitizen, -8000, -8000, true});
+    ASSERT_EQ(tb.world.UserBuild(kUser, Shape(6000, 6000, "300")), 0);
     Settle();
     ASSERT_EQ(Cached(6, 6).Texture, 300);
     for (CommandState state : {CommandState::HIDE, CommandState::SHOW}) {
+        SCOPED_TRACE(CommandStateName(state));
         TerrainQueueCommand(bot(), 6, 6, state, kUser, false, false, 0, 0);
         Settle();
         const auto markers = MarkersAt(6000, 6000);
         ASSERT_EQ(markers.size(), 1u);
-        EXPECT_EQ(markers[0].description, "300") << CommandStateName(state);
+        EXPECT_EQ(markers[0].description, "300");
         EXPECT_EQ(markers[0].action, state == CommandState::HIDE ? "create visible no" : "");
-        EXPECT_EQ(Cached(6, 6).Texture, 300) << CommandStateName(state);
+        EXPECT_EQ(Cached(6, 6).Texture, 300);
     }
 }
 
 TEST_F(IntakeTest, TextureChangeInTheSameSecondKeepsTheNewMarker) {
-    User(kUser, kCitizen, -8000, -8000);
-    StartOfSecond();
-    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(7000, 6000, "5")), 0);
+    Arrive({kUser, kCitizen, -8000, -8000, true});
+    tb.clock.Advance(1000 - tb.clock.ElapsedMs() % 1000);  // the start of a wall-clock second
+    ASSERT_EQ(tb.world.UserBuild(kUser, Shape(7000, 6000, "5")), 0);
     const SimObject first = MarkersAt(7000, 6000).at(0);
     tb.Tick();  // the build reaches the cache
     ASSERT_EQ(Cached(7, 6).Number, first.number);
@@ -380,32 +351,30 @@ TEST_F(IntakeTest, TextureChangeInTheSameSecondKeepsTheNewMarker) {
     EXPECT_NE(markers[0].number, first.number);
     EXPECT_EQ(Cached(7, 6).Number, markers[0].number);
     EXPECT_EQ(Cached(7, 6).Texture, 9);
-    EXPECT_EQ(Replies(kUser), (std::vector<std::string>{Braced(Lang::texture_finished_message)}));
+    EXPECT_EQ(Replies(kUser), Texts{Braced(Lang::texture_finished_message)});
 }
 
 TEST_F(IntakeTest, DetachSessionRemembersPlantedCellsOnce) {
-    TTerrainSession& session = User(kUser, kCitizen, -8000, -8000, false);
+    TTerrainSession& session = Arrive({kUser, kCitizen, -8000, -8000});
     ASSERT_TRUE(SetSessionEnabled(bot(), session, true, true));
     Settle();
-    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(8000, 8000, "3")), 0);
-    Settle();
-    ASSERT_EQ(tb.world.UserBuild(kUser, Spec(8000, 8000, "4")), 0);
-    Settle();
-    const int32_t key = static_cast<int32_t>(PackCellKey(8, 8));
+    for (const char* texture : {"3", "4"}) {
+        ASSERT_EQ(tb.world.UserBuild(kUser, Shape(8000, 8000, texture)), 0);
+        Settle();
+    }
     EXPECT_EQ(session.cells.Count(), 1);
-    EXPECT_EQ(session.cells.IndexOf(key), 0);
+    EXPECT_EQ(session.cells.IndexOf(static_cast<int32_t>(PackCellKey(8, 8))), 0);
 
     // A later query report of the cell is nobody's building.
-    const int32_t other = User(702, 72, -8000, -8000).session;
-    TTerrainSession& otherSession = *bot().sessions.FindSession(other);
-    otherSession.detach = 1;
+    TTerrainSession& other = Arrive({702, 72, -8000, -8000, true});
+    other.detach = 1;
     const SimObject placed = Place(9, 8, "4");
-    ASSERT_EQ(tb.world.UserBuild(other, Spec(-9000, -9000, "4")), 0);
+    ASSERT_EQ(tb.world.UserBuild(other.session, Shape(-9000, -9000, "4")), 0);
     Settle();
-    otherSession.cells.Clear();
+    other.cells.Clear();
     Learn(9, 8);
     EXPECT_EQ(Cached(9, 8).Number, placed.number);
-    EXPECT_EQ(otherSession.cells.Count(), 0);
+    EXPECT_EQ(other.cells.Count(), 0);
 
     ASSERT_EQ(tb.world.UserDelete(kUser, 8000, 8000), 0);
     Settle();

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "app/Bot.h"
-#include "support/TestBot.h"
+#include "support/BotTest.h"
 #include "terrain/TerrainStruct.h"
 
-namespace tv {
+namespace tv::test {
 namespace {
 
 constexpr int32_t kWorldSize = 10;
@@ -24,20 +24,27 @@ protected:
         cache.CreateRows();
     }
 
+    // Id 41 gives number 297 (0x129) and timestamp 1041.
     static TMarkerRecord Marker(int32_t cx, int32_t cz, int32_t id, int32_t texture = 5) {
-        TMarkerRecord marker;
-        TerrainMarkerInit(marker);
-        marker.CellX = cx;
-        marker.CellZ = cz;
-        marker.X = cx * 1000;
-        marker.Z = cz * 1000;
-        marker.Id = id;
-        marker.Number = static_cast<uint32_t>(id) + 0x100;
-        marker.Owner = 77;
-        marker.Height = 250;
-        marker.Texture = texture;
-        marker.Timestamp = 1000 + id;
-        return marker;
+        return {.X = cx * 1000,
+                .Z = cz * 1000,
+                .CellX = cx,
+                .CellZ = cz,
+                .Id = id,
+                .Owner = 77,
+                .Height = 250,
+                .Texture = texture,
+                .Timestamp = 1000 + id,
+                .Number = static_cast<uint32_t>(id) + 0x100};
+    }
+    std::string Read(int32_t cx, int32_t cz, int index = -1) {
+        TMarkerRecord read = Marker(8, 8, 99, 44);
+        read.Valid = false;  // a found marker leaves it as it was
+        read.Hole = true;
+        read.Visible = false;
+        read.Rotation = rotation::Half;
+        const int found = cache.ReadMarker(read, cx, cz, index);
+        return std::to_string(found) + ": " + MarkerText(read);
     }
 
     TTerrainCache cache;
@@ -51,14 +58,7 @@ TEST_F(CacheTest, MarkerInitIsValidAndVisibleWithEverythingElseEmpty) {
     marker.Hole = true;
     marker.Rotation = rotation::Half;
     TerrainMarkerInit(marker);
-    EXPECT_TRUE(marker.Valid);
-    EXPECT_TRUE(marker.Visible);
-    EXPECT_FALSE(marker.Hole);
-    EXPECT_EQ(marker.X + marker.Z + marker.CellX + marker.CellZ + marker.Id + marker.Owner +
-                  marker.Height + marker.Texture + marker.Timestamp,
-              0);
-    EXPECT_EQ(marker.Rotation, 0);
-    EXPECT_EQ(marker.Number, 0u);
+    EXPECT_EQ(MarkerText(marker), "cell 0,0 at 0,0 id0 n0 owner0 y0 t0 tex0 r0");
 }
 
 // Fills row 0 with the even cells 0, 2, ... 2(n-1) and checks every present and absent key
@@ -82,12 +82,9 @@ TEST_F(CacheTest, FindCellAgreesWithALinearReferenceForEveryRowSize) {
 TEST_F(CacheTest, RowOfFifteenFindsItsFirstAndLastEntries) {
     for (int32_t x = -7; x <= 7; ++x) cache.InsertCell(x * 3, 4);
     ASSERT_EQ(cache.FindRow(4)->Entries.size(), 15u);
-    EXPECT_EQ(cache.FindCell(-21, 4), 0);
-    EXPECT_EQ(cache.FindCell(21, 4), 14);
-    EXPECT_EQ(cache.FindCell(0, 4), 7);
-    EXPECT_EQ(cache.FindCell(-22, 4), -1);
-    EXPECT_EQ(cache.FindCell(22, 4), -1);
-    EXPECT_EQ(cache.FindCell(1, 4), -1);
+    const std::pair<int32_t, int> cases[] = {{-21, 0},  {21, 14}, {0, 7},
+                                             {-22, -1}, {22, -1}, {1, -1}};
+    for (auto [x, index] : cases) EXPECT_EQ(cache.FindCell(x, 4), index) << x;
 }
 
 TEST_F(CacheTest, InsertCellKeepsRowsSortedUniqueAndCountsQueriedCells) {
@@ -104,10 +101,9 @@ TEST_F(CacheTest, InsertCellKeepsRowsSortedUniqueAndCountsQueriedCells) {
     std::vector<int32_t> xs;
     for (const auto& entry : cache.FindRow(1)->Entries) xs.push_back(entry.X);
     EXPECT_EQ(xs, (std::vector<int32_t>{-5, 0, 5, 9}));
-    const TTerrainCacheX* entry = cache.Entry(5, 1);
-    ASSERT_NE(entry, nullptr);
-    EXPECT_FALSE(entry->HasMarker);
-    EXPECT_EQ(entry->Id, 0);
+    ASSERT_NE(cache.Entry(5, 1), nullptr);
+    EXPECT_FALSE(cache.Entry(5, 1)->HasMarker);
+    EXPECT_EQ(cache.Entry(5, 1)->Id, 0);
     EXPECT_EQ(cache.Entry(6, 1), nullptr);
     EXPECT_EQ(cache.Entry(5, 2), nullptr);
 }
@@ -126,10 +122,7 @@ TEST_F(CacheTest, ClearCellEmptiesTheMarkerButKeepsTheCellsTerrain) {
     cache.ClearCell(2, 3);
     EXPECT_EQ(cache.MarkerCount(), 1);
     EXPECT_FALSE(entry->HasMarker);
-    EXPECT_EQ(entry->Id, 0);
-    EXPECT_EQ(entry->Owner, 0);
-    EXPECT_EQ(entry->Timestamp, 0);
-    EXPECT_EQ(entry->Number, 0u);
+    EXPECT_EQ(entry->Id + entry->Owner + entry->Timestamp + static_cast<int32_t>(entry->Number), 0);
     EXPECT_FALSE(entry->ChangePending);
     EXPECT_EQ(entry->Terrain, 0x4009);
     EXPECT_EQ(entry->Height, 250);
@@ -184,47 +177,23 @@ TEST_F(CacheTest, ReadMarkerGivesBackWhatWasStored) {
     cache.StoreMarker(stored, -1);
     // The world's value keeps 8 bits of the texture, the read gives back the whole number.
     EXPECT_EQ(cache.Entry(-4, 6)->Terrain, PackTerrain(false, 300, rotation::Quarter));
-
-    TMarkerRecord read;
-    read.Valid = false;  // left as it was
-    EXPECT_EQ(cache.ReadMarker(read, -4, 6, -1), 0);
-    EXPECT_FALSE(read.Valid);
-    EXPECT_EQ(read.CellX, -4);
-    EXPECT_EQ(read.CellZ, 6);
-    EXPECT_EQ(read.X, -4000);
-    EXPECT_EQ(read.Z, 6000);
-    EXPECT_EQ(read.Id, 41);
-    EXPECT_EQ(read.Number, stored.Number);
-    EXPECT_EQ(read.Owner, 77);
-    EXPECT_EQ(read.Height, 250);
-    EXPECT_EQ(read.Timestamp, stored.Timestamp);
-    EXPECT_FALSE(read.Visible);
-    EXPECT_FALSE(read.Hole);
-    EXPECT_EQ(read.Texture, 300);
-    EXPECT_EQ(read.Rotation, rotation::Quarter);
-
-    // By index, too.
-    TMarkerRecord again;
-    EXPECT_EQ(cache.ReadMarker(again, -4, 6, 0), 0);
-    EXPECT_EQ(again.Texture, 300);
+    // By index too.
+    const std::string read =
+        "0: cell -4,6 at -4000,6000 id41 n297 owner77 y250 t1041 tex300 r16384 hidden invalid";
+    EXPECT_EQ(Read(-4, 6), read);
+    EXPECT_EQ(Read(-4, 6, 0), read);
 
     // A packed value written without the whole number is read as packed.
     cache.Entry(-4, 6)->Terrain = 0x0009;
-    EXPECT_EQ(cache.ReadMarker(again, -4, 6, -1), 0);
-    EXPECT_EQ(again.Texture, 9);
-    EXPECT_EQ(again.Rotation, 0);
-}
+    EXPECT_EQ(Read(-4, 6),
+              "0: cell -4,6 at -4000,6000 id41 n297 owner77 y250 t1041 tex9 r0 hidden invalid");
 
-TEST_F(CacheTest, ReadMarkerOfAHoleGivesTheDefaultTextureWithoutRotation) {
+    // A hole reads with the default texture and no rotation.
     TMarkerRecord hole = Marker(0, 0, 51, 12);
     hole.Hole = true;
     hole.Rotation = rotation::Half;
     cache.StoreMarker(hole, -1);
-    TMarkerRecord read;
-    ASSERT_EQ(cache.ReadMarker(read, 0, 0, -1), 0);
-    EXPECT_TRUE(read.Hole);
-    EXPECT_EQ(read.Texture, kDefaultTexture);
-    EXPECT_EQ(read.Rotation, 0);
+    EXPECT_EQ(Read(0, 0), "0: cell 0,0 at 0,0 id51 n307 owner77 y250 t1051 tex3 r0 hole invalid");
 }
 
 TEST_F(CacheTest, ReadMarkerOfAnUnknownOrOutsideCellGivesTheEmptyRecord) {
@@ -232,28 +201,8 @@ TEST_F(CacheTest, ReadMarkerOfAnUnknownOrOutsideCellGivesTheEmptyRecord) {
     cache.StoreMarker(Marker(0, 11, 61), -1);
     EXPECT_NE(cache.Entry(0, 11), nullptr);
     EXPECT_EQ(cache.MarkerCount(), 0);
-
-    for (auto [cx, cz] : {std::pair{0, 11}, std::pair{3, 3}}) {
-        TMarkerRecord read = Marker(8, 8, 99, 44);
-        read.Hole = true;
-        read.Visible = false;
-        read.Rotation = rotation::Half;
-        EXPECT_EQ(cache.ReadMarker(read, cx, cz, -1), -1);
-        EXPECT_FALSE(read.Valid);
-        EXPECT_EQ(read.CellX, cx);
-        EXPECT_EQ(read.CellZ, cz);
-        EXPECT_EQ(read.X, cx * 1000);
-        EXPECT_EQ(read.Z, cz * 1000);
-        EXPECT_EQ(read.Id, 0);
-        EXPECT_EQ(read.Owner, 0);
-        EXPECT_EQ(read.Height, 0);
-        EXPECT_EQ(read.Timestamp, 0);
-        EXPECT_EQ(read.Number, 0u);
-        EXPECT_TRUE(read.Visible);
-        EXPECT_FALSE(read.Hole);
-        EXPECT_EQ(read.Rotation, 0);
-        EXPECT_EQ(read.Texture, kDefaultTexture);
-    }
+    EXPECT_EQ(Read(0, 11), "-1: cell 0,11 at 0,11000 id0 n0 owner0 y0 t0 tex3 r0 invalid");
+    EXPECT_EQ(Read(3, 3), "-1: cell 3,3 at 3000,3000 id0 n0 owner0 y0 t0 tex3 r0 invalid");
 }
 
 TEST_F(CacheTest, RowsBeyondTheCacheFindAndCreateNothing) {
@@ -303,52 +252,39 @@ TEST_F(CacheTest, CountMarkersCountsNonZeroIdsInsideTheWorldOnly) {
     EXPECT_EQ(cache.QueriedCells(), 0);
 }
 
-// The statistics line and the world's terrain call need the Bot.
-class CacheBotTest : public ::testing::Test {
-protected:
-    CacheBotTest() : bot(t.world, t.clock, t.frontEnd, t.dir.Path()) {
-        bot.cache.SetWorldSize(kWorldSize);
-        bot.cache.SetDefaultTexture(kDefaultTexture);
-        bot.cache.CreateRows();
-        bot.language.Set(Lang::phrase_markers, "Markers");
-        bot.language.Set(Lang::phrase_cells, "Cells");
-        bot.language.Set(Lang::phrase_extents, "Extents");
-        bot.language.Set(Lang::phrase_extents_to, "to");
-        bot.language.Set(Lang::phrase_percent_queried, "Queried");
-    }
-    test::TestBot t;
-    Bot bot;
-};
-
-std::string WithDecimal(std::string text) {
-    for (char& c : text)
-        if (c == '.') c = UserSeparators().decimal;
-    return text;
-}
-
-TEST_F(CacheBotTest, StatisticsWithoutMarkersSpanTheWholeWorldBackwards) {
+// The statistics line needs the Bot and its phrases.
+TEST(CacheStatistics, ExtentsFollowTheMarkersOrSpanTheWorldBackwards) {
+    TestBot t;
+    Bot& bot = t.Create();
+    bot.cache.SetWorldSize(kWorldSize);
+    bot.cache.CreateRows();
+    for (auto [key, text] : {std::pair{Lang::phrase_markers, "Markers"},
+                             {Lang::phrase_cells, "Cells"},
+                             {Lang::phrase_extents, "Extents"},
+                             {Lang::phrase_extents_to, "to"},
+                             {Lang::phrase_percent_queried, "Queried"}})
+        bot.language.Set(key, text);
+    auto localised = [](std::string text) {
+        std::replace(text.begin(), text.end(), '.', UserSeparators().decimal);
+        return text;
+    };
+    // Without markers: 21 of 441 cells.
     for (int32_t x = 0; x < 21; ++x) bot.cache.InsertCell(x, 0);
-    // 21 of 441 cells.
     EXPECT_EQ(TerrainCacheStatistics(bot),
-              WithDecimal("Markers: 0, Cells: 21, Extents: 10N 10W to 10S 10E, "
-                          "Queried: 4.761905%"));
-}
+              localised("Markers: 0, Cells: 21, Extents: 10N 10W to 10S 10E, Queried: 4.761905%"));
 
-TEST_F(CacheBotTest, StatisticsExtentsFollowTheMarkers) {
-    TMarkerRecord marker;
-    TerrainMarkerInit(marker);
-    const std::pair<int32_t, int32_t> cells[] = {{-3, 2}, {4, -1}, {1, 5}};
-    for (auto [cx, cz] : cells) {
-        marker.CellX = cx;
-        marker.CellZ = cz;
-        marker.Id = cx * 100 + cz + 1000;
+    bot.cache.Clear();
+    bot.cache.ResetCounters();
+    bot.cache.CreateRows();
+    for (auto [cx, cz] : {std::pair{-3, 2}, {4, -1}, {1, 5}}) {
+        TMarkerRecord marker{.CellX = cx, .CellZ = cz, .Id = cx * 100 + cz + 1000};
         bot.cache.StoreMarker(marker, -1);
     }
     bot.cache.InsertCell(9, 9);   // known, no marker: counted as a cell only
     bot.cache.InsertCell(0, 11);  // outside the world's rows: neither
     EXPECT_EQ(TerrainCacheStatistics(bot),
-              WithDecimal("Markers: 3, Cells: 4, Extents: 1S 3E to 5N 4W, Queried: 1.133787%"));
+              localised("Markers: 3, Cells: 4, Extents: 1S 3E to 5N 4W, Queried: 1.133787%"));
 }
 
 }  // namespace
-}  // namespace tv
+}  // namespace tv::test
