@@ -7,68 +7,58 @@
 #include "app/Clock.h"
 #include "commands/TerrainCommand.h"
 #include "commands/TerrainRights.h"
-#include "world/SimWorld.h"
 
 namespace tv::test {
 namespace {
-
-using Words = std::vector<std::string>;
 
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-class SessionCommands : public CommandTest {};
+using SessionCommands = CommandTest;
 
 TEST_F(SessionCommands, BeginTwiceSaysNothingTheSecondTime) {
     Login();
-    EnterUser(11, 7, 0, 0);
+    Arrive({11, 7});
     Begin(11);
-    EXPECT_EQ(Command(11, "t:begin"), Words{});
-    EXPECT_EQ(Command(11, "t:end"), Words{"{disable_message}"});
+    EXPECT_EQ(Command(11, "t:begin"), Texts{});
+    EXPECT_EQ(Command(11, "t:end"), Texts{"{disable_message}"});
     EXPECT_FALSE(SessionOf(11).enabled);
-    EXPECT_EQ(Command(11, "t:end"), Words{"{not_enabled_message}"});
+    EXPECT_EQ(Command(11, "t:end"), Texts{"{not_enabled_message}"});
 }
 
 TEST_F(SessionCommands, BeginDetachRecordsSeededCellsAndEndDetachesThem) {
     options["MaxCommands"] = "0";
     Login();
-    EnterUser(11, 7, 0, 0);
-    EXPECT_EQ(Command(11, "t:begin detach"), Words{"{detach_enable}"});
-    Settle();
+    Arrive({11, 7});
+    EXPECT_EQ(Command(11, "t:begin detach"), Texts{"{detach_enable}"});
+    SettleQueries();
     EXPECT_EQ(SessionOf(11).detach, 1);
     Command(11, "t:seed");
     tb.world.UserMove(11, 1000, 0, 0);
     tb.Tick();
-    Settle();
+    SettleQueries();
     Command(11, "t:seed");
     ASSERT_EQ(SessionOf(11).cells.Count(), 2);
-    EXPECT_EQ(Command(11, "t:end"), (Words{"2 {cells_processed_message}", "{disable_message}"}));
-    std::vector<QueuedCommand> expected = {{0, 0, CommandState::DETACH, 11, false, 0, 0},
-                                           {1, 0, CommandState::DETACH, 11, false, 0, 0}};
-    EXPECT_EQ(Queued(), expected);
+    EXPECT_EQ(Command(11, "t:end"), (Texts{"2 {cells_processed_message}", "{disable_message}"}));
+    EXPECT_EQ(QueuedCommands(), (Texts{"0,0 DETACH s11", "1,0 DETACH s11"}));
 }
 
 TEST_F(SessionCommands, SessionsListsWorkingUsers) {
     Login();
-    EnterUser(11, 7, 0, 0, {50}, "bob");
-    EnterUser(12, 8, 0, 0, {50, 68}, "alice");
-    EnterUser(13, 9, 0, 0, {50}, "'guest");
-    tb.world.AddCitizen(20, "carl");
-    ASSERT_EQ(tb.world.UserEnter(14, 20, 0, 0, 0, 7, "carl"), 0);  // citizen 20 as 7
-    tb.Tick();
-    Replies(14);
-    Begin(11);
-    Begin(12);
-    Begin(14);
-    EXPECT_EQ(Command(13, "t:sessions"), Words{"{tourist_command_error}"});
-    EXPECT_EQ(Command(12, "t:sessions"), (Words{"{sessions_all_message}3", "alice, bob, carl"}));
-    EXPECT_EQ(Command(11, "t:sessions"), (Words{"{sessions_user_message}2", "bob, carl"}));
-    EXPECT_EQ(Command(13, "t:begin"), Words{"{enable_message}"});
+    Arrive({.session = 11, .citizen = 7, .name = "bob"});
+    Arrive({.session = 12, .citizen = 8, .rights = {50, 68}, .name = "alice"});
+    Arrive({.session = 13, .citizen = 9, .name = "'guest"});
+    Arrive({.session = 14, .citizen = 20, .rights = {}, .name = "carl", .privilege = 7});
+    for (int32_t session : {11, 12, 14}) Begin(session);
+    EXPECT_EQ(Command(13, "t:sessions"), Texts{"{tourist_command_error}"});
+    EXPECT_EQ(Command(12, "t:sessions"), (Texts{"{sessions_all_message}3", "alice, bob, carl"}));
+    EXPECT_EQ(Command(11, "t:sessions"), (Texts{"{sessions_user_message}2", "bob, carl"}));
+    EXPECT_EQ(Command(13, "t:begin"), Texts{"{enable_message}"});
     Command(11, "t:end");
     Command(14, "t:end");
-    EXPECT_EQ(Command(11, "t:sessions"), (Words{"{sessions_user_message}0"}));
+    EXPECT_EQ(Command(11, "t:sessions"), (Texts{"{sessions_user_message}0"}));
 }
 
 TEST_F(SessionCommands, HelpVersionStats) {
@@ -76,71 +66,69 @@ TEST_F(SessionCommands, HelpVersionStats) {
         void OnUrl(int32_t session, const std::string& url, const std::string& target) override {
             sent.push_back(std::to_string(session) + " " + url + " " + target);
         }
-        Words sent;
+        Texts sent;
     } urls;
     Login();
     tb.world.SetListener(&urls);
-    EnterUser(11, 7, 0, 0);
-    EXPECT_EQ(Command(11, "t:help"), Words{"{message}"});
-    EXPECT_EQ(urls.sent, Words{"11 " + std::string(kHomePageUrl) + " aw_3d"});
+    Arrive({11, 7});
+    EXPECT_EQ(Command(11, "t:help"), Texts{"{message}"});
+    EXPECT_EQ(urls.sent, Texts{"11 " + std::string(kHomePageUrl) + " aw_3d"});
     EXPECT_TRUE(EndsWith(kHomePageUrl, "/terravane2"));
-    EXPECT_EQ(Command(11, "t:version"), Words{"{version_message} 2.1.14 {version_sdk_message} 66"});
-    Words stats = Command(11, "t:stats");
+    EXPECT_EQ(Command(11, "t:version"), Texts{"{version_message} 2.1.14 {version_sdk_message} 66"});
+    const Texts stats = Command(11, "t:stats");
     ASSERT_EQ(stats.size(), 1u);
     EXPECT_EQ(stats[0].rfind("{markers}: 0, {cells}: 0, {extents}: ", 0), 0u) << stats[0];
     EXPECT_TRUE(EndsWith(stats[0], ", {percent_queried}: 0.000000%")) << stats[0];
     tb.world.SetListener(nullptr);
 }
 
-class CacheCommands : public CommandTest {};
+using CacheCommands = CommandTest;
 
 TEST_F(CacheCommands, ClearCacheEmptiesTheCacheAndStatsShowIt) {
     Login();
     EnterCaretaker(12);
-    EnterUser(11, 7, 0, 0);
+    Arrive({11, 7});
     Begin(11);
     CacheMarker(1, 1, 7);
     ASSERT_GT(bot().cache.QueriedCells(), 0);
-    Words before = Command(12, "t:stats");
+    const Texts before = Command(12, "t:stats");
     ASSERT_EQ(before.size(), 1u);
     EXPECT_EQ(before[0].rfind("{markers}: 1, {cells}: 16, ", 0), 0u) << before[0];
 
-    EXPECT_EQ(Command(12, "t:clearcache"), Words{"Terrain cache cleared."});
+    EXPECT_EQ(Command(12, "t:clearcache"), Texts{"Terrain cache cleared."});
     EXPECT_EQ(bot().cache.FindCell(1, 1), -1);
     EXPECT_EQ(bot().cache.QueriedCells(), 0);
     EXPECT_EQ(bot().cache.MarkerCount(), 0);
     EXPECT_TRUE(bot().world.queries.Empty());
     EXPECT_TRUE(bot().world.callbacks.Empty());
     EXPECT_TRUE(bot().featuresOnline);
-    Words after = Command(12, "t:stats");
+    const Texts after = Command(12, "t:stats");
     ASSERT_EQ(after.size(), 1u);
     EXPECT_EQ(after[0].rfind("{markers}: 0, {cells}: 0, ", 0), 0u) << after[0];
     EXPECT_TRUE(EndsWith(after[0], "{percent_queried}: 0.000000%")) << after[0];
     EXPECT_EQ(bot().model.Stat(2), "0");
     EXPECT_EQ(bot().model.Stat(5), "0");
-    EXPECT_EQ(Command(11, "t:clearcache"), Words{"{not_caretaker_error}"});
+    EXPECT_EQ(Command(11, "t:clearcache"), Texts{"{not_caretaker_error}"});
 }
 
 TEST_F(CacheCommands, ClearCacheWaitsForTheCommandQueue) {
     options["MaxCommands"] = "0";
     Login();
     EnterCaretaker(12);
-    EnterUser(11, 7, 0, 0);
+    Arrive({11, 7});
     Begin(11);
-    CacheMarker(0, 0, 7);
-    CacheMarker(1, 0, 7);
-    CacheMarker(0, 1, 7);
+    for (auto [x, z] : {std::pair{0, 0}, {1, 0}, {0, 1}}) CacheMarker(x, z, 7);
     Command(11, "t:hide");
     EXPECT_EQ(Command(12, "t:clearcache"),
-              Words{"Please wait until the command queue is empty. (remaining: 3)"});
-    EXPECT_EQ(Queued().size(), 3u);
+              Texts{"Please wait until the command queue is empty. (remaining: 3)"});
+    EXPECT_EQ(QueuedCommands().size(), 3u);
     EXPECT_GE(bot().cache.FindCell(1, 0), 0);
     EXPECT_EQ(bot().cache.MarkerCount(), 3);
 }
 
 class RightsCommand : public CommandTest {
 protected:
-    RightsCommand() { rightsText = "1,5,8"; }
+    RightsCommand() { options["TerrainRights"] = "1,5,8"; }
     std::string Rights() { return TerrainRightsToString(bot().rights); }
     void SetRights(const std::string& text) { TerrainRightsFromString(bot().rights, text); }
 };
@@ -150,7 +138,7 @@ TEST_F(RightsCommand, Listing) {
     EnterCaretaker(12);
     struct Case {
         const char* rights;
-        Words replies;
+        Texts replies;
     } cases[] = {
         {"12,5,7,1", {"{terrain_rights} 4", "1, 5, 7, 12"}},
         {"*", {"All users have terrain rights."}},
@@ -163,11 +151,11 @@ TEST_F(RightsCommand, Listing) {
     // An empty list shuts the caretaker out of chat too; the handler still counts no entries.
     SetRights("");
     ProcessCommand(bot(), SessionOf(12), "rights");
-    EXPECT_EQ(Replies(12), Words{"{terrain_rights} 0"});
+    EXPECT_EQ(Replies(12), Texts{"{terrain_rights} 0"});
     // Only the bot's own citizen may use it.
     SetRights("*");
-    EnterUser(11, 5, 0, 0);
-    EXPECT_EQ(Command(11, "t:rights"), Words{"{not_caretaker_error}"});
+    Arrive({11, 5});
+    EXPECT_EQ(Command(11, "t:rights"), Texts{"{not_caretaker_error}"});
 }
 
 TEST_F(RightsCommand, GrantAndRevokeReplies) {
@@ -177,7 +165,7 @@ TEST_F(RightsCommand, GrantAndRevokeReplies) {
     struct Case {
         const char* rights;
         const char* line;
-        Words replies;
+        Texts replies;
         const char* after;
     } cases[] = {
         {"*", "t:rights add 7", {"7: {citnum_rights_error}"}, "*"},
@@ -195,43 +183,40 @@ TEST_F(RightsCommand, GrantAndRevokeReplies) {
         {"1", "t:rights add", {}, "1"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.rights) + " " + c.line);
         SetRights(c.rights);
-        EXPECT_EQ(Command(12, c.line), c.replies) << c.rights << " " << c.line;
-        EXPECT_EQ(Rights(), c.after) << c.rights << " " << c.line;
+        EXPECT_EQ(Command(12, c.line), c.replies);
+        EXPECT_EQ(Rights(), c.after);
     }
 }
 
 TEST_F(RightsCommand, GrantSwitchesOffOtherWorkersAndTellsTheGrantee) {
     Login();
     EnterCaretaker(12);
-    EnterUser(11, 5, 0, 0);
-    EnterUser(13, 8, 0, 0);
-    EnterUser(14, 9, 0, 0);
-    tb.world.AddCitizen(30, "dora");
-    ASSERT_EQ(tb.world.UserEnter(15, 30, 0, 0, 0, 9, "dora"), 0);  // using 9's privileges
-    tb.Tick();
-    Begin(12);
-    Begin(11);
-    Begin(13);
-    EXPECT_EQ(Command(14, "t:begin"), Words{"You do not have terrain rights in wide."});
+    Arrive({11, 5});
+    Arrive({13, 8});
+    Arrive({14, 9});
+    Arrive({.session = 15, .citizen = 30, .rights = {}, .name = "dora", .privilege = 9});
+    for (int32_t session : {12, 11, 13}) Begin(session);
+    EXPECT_EQ(Command(14, "t:begin"), Texts{"You do not have terrain rights in wide."});
     Replies(15);
 
-    EXPECT_EQ(Command(12, "t:rights add 9"), Words{"{rights_granted_message}9"});
-    EXPECT_EQ(tb.ActivityMessages().back(), "Granted rights to #9");
-    EXPECT_EQ(Replies(14), Words{"{rights_granted_message}9"});
-    EXPECT_EQ(Replies(15), Words{"{rights_granted_message}9"});
-    EXPECT_EQ(Replies(11), Words{});
-    EXPECT_EQ(Replies(13), Words{});
+    EXPECT_EQ(Command(12, "t:rights add 9"), Texts{"{rights_granted_message}9"});
+    EXPECT_EQ(LastActivity(), "Granted rights to #9");
+    EXPECT_EQ(Replies(14), Texts{"{rights_granted_message}9"});
+    EXPECT_EQ(Replies(15), Texts{"{rights_granted_message}9"});
+    EXPECT_EQ(Replies(11), Texts{});
+    EXPECT_EQ(Replies(13), Texts{});
     EXPECT_FALSE(SessionOf(11).enabled);
     EXPECT_FALSE(SessionOf(13).enabled);
     EXPECT_TRUE(SessionOf(12).enabled);
-    EXPECT_EQ(Command(14, "t:begin"), Words{"{enable_message}"});
+    EXPECT_EQ(Command(14, "t:begin"), Texts{"{enable_message}"});
 
-    EXPECT_EQ(Command(12, "t:rights remove 5"), Words{"{rights_revoked_message}5"});
-    EXPECT_EQ(tb.ActivityMessages().back(), "Revoked rights of #5");
-    EXPECT_EQ(Replies(11), Words{"{rights_revoked_message}5"});
+    EXPECT_EQ(Command(12, "t:rights remove 5"), Texts{"{rights_revoked_message}5"});
+    EXPECT_EQ(LastActivity(), "Revoked rights of #5");
+    EXPECT_EQ(Replies(11), Texts{"{rights_revoked_message}5"});
     EXPECT_FALSE(SessionOf(14).enabled);
-    EXPECT_EQ(Command(11, "t:begin"), Words{"You do not have terrain rights in wide."});
+    EXPECT_EQ(Command(11, "t:begin"), Texts{"You do not have terrain rights in wide."});
 }
 
 TEST_F(RightsCommand, ChangeIsSavedAndSurvivesARestart) {
@@ -263,14 +248,14 @@ TEST_F(RightsCommand, FailedSaveKeepsTheChangeAndSaysSo) {
     std::filesystem::remove(tb.dir.Path() / "config.xml");
     std::filesystem::create_directory(tb.dir.Path() / "config.xml");
     tb.dir.Write("config.xml/keep", "x");
-    Words replies = Command(12, "t:rights add 9");
+    const Texts replies = Command(12, "t:rights add 9");
     ASSERT_EQ(replies.size(), 2u);
     EXPECT_EQ(replies[0], "{rights_granted_message}9");
     EXPECT_EQ(replies[1].rfind("An error occured while processing your command: EInOutError, ", 0),
               0u)
         << replies[1];
     EXPECT_EQ(Rights(), "1,5,8,9");
-    Words activity = tb.ActivityMessages();
+    const Texts activity = tb.ActivityMessages();
     ASSERT_GE(activity.size(), 2u);
     EXPECT_EQ(activity[activity.size() - 2], "Granted rights to #9");
     EXPECT_EQ(activity.back().rfind("Unable to save the terrain rights: ", 0), 0u)

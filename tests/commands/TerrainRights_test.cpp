@@ -6,7 +6,7 @@
 #include <random>
 
 #include "app/Bot.h"
-#include "support/TestBot.h"
+#include "support/BotTest.h"
 
 namespace tv {
 namespace {
@@ -148,66 +148,39 @@ TEST(TerrainRights, SortSurvivesTheIntransitiveOrder) {
     EXPECT_EQ(after, before);
 }
 
-class RightsGate : public ::testing::Test {
+class RightsGate : public test::BotTest {
 protected:
-    void SetUp() override { bot = &tb.Login(); }
-
-    // A user of `citizen` using the privileges of `privilege`, entered and known to the bot.
+    void SetUp() override { Login(); }
+    // A user of `citizen` using the privileges of `privilege`, who may hold the terrain right.
     TTerrainSession& User(int32_t session, int32_t citizen, int32_t privilege, bool right50) {
-        tb.world.AddCitizen(citizen, "user" + std::to_string(citizen));
-        tb.world.AddCitizen(privilege, "owner" + std::to_string(privilege));
-        tb.world.SetWorldRight(test::TestBot::kWorld, privilege, right::Terrain, right50);
-        EXPECT_EQ(tb.world.UserEnter(session, citizen, 0, 0, 0, privilege,
-                                     "user" + std::to_string(citizen)),
-                  0);
-        tb.Tick();
-        TTerrainSession* record = bot->sessions.FindSession(session);
-        EXPECT_NE(record, nullptr);
-        return *record;
+        return Arrive({.session = session,
+                       .citizen = citizen,
+                       .rights = right50 ? std::vector<int>{right::Terrain} : std::vector<int>{},
+                       .privilege = privilege});
     }
-
-    test::TestBot tb;
-    Bot* bot = nullptr;
 };
 
 TEST_F(RightsGate, RefusesSilentlyWithoutTheTerrainWorldRight) {
-    TerrainRightsFromString(bot->rights, "*");
+    TerrainRightsFromString(bot().rights, "*");
     TTerrainSession& user = User(5, 100, 100, false);
-    EXPECT_FALSE(TerrainRightsCheckSession(*bot, user));
-    tb.Tick(2);
-    EXPECT_TRUE(tb.ConsoleTo(5).empty());
+    EXPECT_FALSE(TerrainRightsCheckSession(bot(), user));
+    EXPECT_TRUE(Replies(5).empty());
 }
 
 TEST_F(RightsGate, TellsWhoseMissingRightsAreUsed) {
-    TerrainRightsFromString(bot->rights, "7");
-    TTerrainSession& borrowed = User(5, 100, 200, true);
-    TTerrainSession& own = User(6, 300, 300, true);
-    TTerrainSession& listed = User(8, 7, 7, true);
-    tb.Tick(2);
-    const std::size_t before5 = tb.ConsoleTo(5).size(), before6 = tb.ConsoleTo(6).size();
+    TerrainRightsFromString(bot().rights, "7");
+    EXPECT_FALSE(TerrainRightsCheckSession(bot(), User(5, 100, 200, true)));
+    EXPECT_FALSE(TerrainRightsCheckSession(bot(), User(6, 300, 300, true)));
+    EXPECT_TRUE(TerrainRightsCheckSession(bot(), User(8, 7, 7, true)));
+    EXPECT_EQ(Replies(5), test::Texts{"You are using the privileges of cit#200, who does not "
+                                      "have terrain rights in terra."});
+    EXPECT_EQ(Replies(6), test::Texts{"You do not have terrain rights in terra."});
+    EXPECT_TRUE(Replies(8).empty());
 
-    EXPECT_FALSE(TerrainRightsCheckSession(*bot, borrowed));
-    EXPECT_FALSE(TerrainRightsCheckSession(*bot, own));
-    EXPECT_TRUE(TerrainRightsCheckSession(*bot, listed));
-    tb.Tick(2);
-    auto to5 = tb.ConsoleTo(5), to6 = tb.ConsoleTo(6);
-    ASSERT_EQ(to5.size(), before5 + 1);
-    EXPECT_EQ(
-        to5.back(),
-        "You are using the privileges of cit#200, who does not have terrain rights in terra.");
-    ASSERT_EQ(to6.size(), before6 + 1);
-    EXPECT_EQ(to6.back(), "You do not have terrain rights in terra.");
-}
-
-TEST_F(RightsGate, RefusesSilentlyWhenNotifyIsOff) {
-    TerrainRightsFromString(bot->rights, "7");
-    bot->options.SetFlag(OptionFlag::RightsNotify, false);
-    TTerrainSession& user = User(5, 100, 100, true);
-    tb.Tick(2);
-    const std::size_t before = tb.ConsoleTo(5).size();
-    EXPECT_FALSE(TerrainRightsCheckSession(*bot, user));
-    tb.Tick(2);
-    EXPECT_EQ(tb.ConsoleTo(5).size(), before);
+    // Silent when notifying is off.
+    bot().options.SetFlag(OptionFlag::RightsNotify, false);
+    EXPECT_FALSE(TerrainRightsCheckSession(bot(), User(9, 400, 400, true)));
+    EXPECT_TRUE(Replies(9).empty());
 }
 
 }  // namespace
