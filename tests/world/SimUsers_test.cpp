@@ -9,8 +9,6 @@
 namespace tv::test {
 namespace {
 
-using Trace = std::vector<std::string>;
-
 class RecordingListener final : public SimListener {
 public:
     void OnConsoleMessage(const SimConsoleMessage& m) override {
@@ -36,27 +34,17 @@ public:
     void OnUrl(int32_t session, const std::string& url, const std::string& target) override {
         heard.push_back("url " + std::to_string(session) + " " + url + " " + target);
     }
-    Trace heard;
+    Texts heard;
 };
 
-class SimUsersTest : public ::testing::Test {
+class SimUsersTest : public WorldTest {
 protected:
-    SimUsersTest() {
-        SetUpUniverse(world);
-        world.SetListener(&listener);
-    }
-    void ConnectAndSettle() {
-        ASSERT_EQ(client.Connect(), 0);
-        client.Wait();
-    }
-    VirtualClock clock;
-    SimWorld world{clock};
-    WorldClient client{world};
+    SimUsersTest() { world.SetListener(&listener); }
     RecordingListener listener;
 };
 
 TEST_F(SimUsersTest, UsersEventsCarryTheirAttributes) {
-    ConnectAndSettle();
+    Connected();
     EXPECT_EQ(world.UserEnter(7, 2, 1200, 5, -800), 0);
     EXPECT_EQ(world.UserEnter(7, 2, 1300, 5, -800, 40, "Ghost"), 0);  // same session: a ghost
     EXPECT_EQ(world.UserEnter(8, 0, 0, 0, 0), 0);                     // a tourist
@@ -68,27 +56,27 @@ TEST_F(SimUsersTest, UsersEventsCarryTheirAttributes) {
     EXPECT_EQ(world.UserLeave(8), reason::NoSuchSession);
     EXPECT_EQ(
         client.Wait(),
-        (Trace{"avatar-add 7 Alice 1200,5,-800 c2 p2", "avatar-add 7 Ghost 1300,5,-800 c2 p40",
+        (Texts{"avatar-add 7 Alice 1200,5,-800 c2 p2", "avatar-add 7 Ghost 1300,5,-800 c2 p40",
                "avatar-add 8 Tourist 0,0,0 c0 p0", "avatar-change 7 Ghost -5,6,7 c2 p40",
                "chat 7 t:Show", "avatar-delete 8 Tourist"}));
     EXPECT_EQ(world.AvatarSessions(), (std::vector<int32_t>{7}));
 }
 
 TEST_F(SimUsersTest, UsersObjectActionsAreReportedWithTheirSession) {
-    ConnectAndSettle();
+    Connected();
     world.UserEnter(7, 2, 0, 0, 0);
     client.Wait();
-    ASSERT_EQ(world.UserBuild(7, Spec(-500, 30, 1500, "12")), 0);
+    ASSERT_EQ(world.UserBuild(7, Shape(-500, 1500, "12", 30)), 0);
     const uint32_t number = world.Objects("terra").at(0).number;
     const std::string n = std::to_string(number);
-    EXPECT_EQ(world.UserBuild(7, Spec(0, 0, 11000)), reason::OutOfWorld);
-    EXPECT_EQ(world.UserBuild(99, Spec(0, 0, 0)), reason::NoSuchSession);
+    EXPECT_EQ(world.UserBuild(7, Shape(0, 11000)), reason::OutOfWorld);
+    EXPECT_EQ(world.UserBuild(99, Shape(0, 0)), reason::NoSuchSession);
     EXPECT_EQ(world.UserClick(7, -500, 1500), 0);
     EXPECT_EQ(world.UserSelect(7, -500, 1500), 0);
     EXPECT_EQ(world.UserClick(7, -501, 1500), reason::NoSuchObject);
     EXPECT_EQ(world.UserDelete(7, -500, 1500), 0);
     EXPECT_EQ(world.UserDelete(7, -500, 1500), reason::NoSuchObject);
-    const Trace got = client.Wait();
+    const Texts got = client.Wait();
     ASSERT_EQ(got.size(), 4u);
     const std::string fields = n + " id1 at -500,30,1500 cell -1,1 terrain.rwx '12' owner 2 t" +
                                std::to_string(clock.UnixNow());
@@ -96,7 +84,7 @@ TEST_F(SimUsersTest, UsersObjectActionsAreReportedWithTheirSession) {
     EXPECT_EQ(got[1], "click 7 " + fields);
     EXPECT_EQ(got[2], "select 7 " + fields);
     EXPECT_EQ(got[3], "object-delete " + fields + " by 7");
-    EXPECT_EQ(listener.heard, (Trace{"added " + n + " by 7", "deleted " + n + " by 7"}));
+    EXPECT_EQ(listener.heard, (Texts{"added " + n + " by 7", "deleted " + n + " by 7"}));
 }
 
 TEST_F(SimUsersTest, UsersEventsReachTheBotOnlyInItsWorld) {
@@ -104,7 +92,7 @@ TEST_F(SimUsersTest, UsersEventsReachTheBotOnlyInItsWorld) {
     world.UserChat(7, "not heard");
     ASSERT_EQ(client.Connect(), 0);
     world.UserChat(7, "heard");
-    EXPECT_EQ(client.Wait(), (Trace{"world terra size 10 ct 1 ed 1",
+    EXPECT_EQ(client.Wait(), (Texts{"world terra size 10 ct 1 ed 1",
                                     "avatar-add 7 Alice 0,0,0 c2 p2", "chat 7 heard"}));
     world.aw_destroy();
     world.UserChat(7, "after logout");
@@ -112,7 +100,7 @@ TEST_F(SimUsersTest, UsersEventsReachTheBotOnlyInItsWorld) {
 }
 
 TEST_F(SimUsersTest, DisconnectLosesAnswersUntilReconnect) {
-    ConnectAndSettle();
+    Connected();
     world.UserEnter(7, 2, 0, 0, 0);
     client.Wait();
     client.Load(0, 0, 0);
@@ -124,13 +112,13 @@ TEST_F(SimUsersTest, DisconnectLosesAnswersUntilReconnect) {
     EXPECT_EQ(client.QueryCell(0, 0), reason::NoConnection);
     EXPECT_EQ(world.aw_console_message(7), reason::NoConnection);
     world.UserChat(7, "while away");
-    EXPECT_EQ(client.Wait(), (Trace{"disconnect"}));
-    EXPECT_EQ(client.Wait(), Trace{});
+    EXPECT_EQ(client.Wait(), (Texts{"disconnect"}));
+    EXPECT_EQ(client.Wait(), Texts{});
     world.SetWorldRight("terra", 1, 57, false);
     world.Reconnect();
     EXPECT_TRUE(world.Connected());
     EXPECT_EQ(client.Wait(),
-              (Trace{"world terra size 10 ct 0 ed 1", "avatar-add 7 Alice 0,0,0 c2 p2"}));
+              (Texts{"world terra size 10 ct 0 ed 1", "avatar-add 7 Alice 0,0,0 c2 p2"}));
     EXPECT_EQ(client.Load(1000, 0, 0), 0);
     EXPECT_EQ(world.Objects("terra").size(), 2u);  // the first load took effect before the loss
 }
@@ -138,7 +126,7 @@ TEST_F(SimUsersTest, DisconnectLosesAnswersUntilReconnect) {
 TEST_F(SimUsersTest, FailNextFailsTheNamedCallCountTimes) {
     world.FailNext("aw_init", 99);
     EXPECT_EQ(world.aw_init(66), 99);
-    ConnectAndSettle();
+    Connected();
     world.FailNext("aw_object_load", reason::NotAllowed, 2);
     EXPECT_EQ(client.Load(0, 0, 0), reason::NotAllowed);
     EXPECT_EQ(client.Load(0, 0, 0), reason::NotAllowed);
@@ -150,7 +138,7 @@ TEST_F(SimUsersTest, FailNextFailsTheNamedCallCountTimes) {
     EXPECT_EQ(client.QueryCell(0, 0), 7);
     EXPECT_EQ(client.QueryCell(0, 0), 0);  // muted: never answered
     EXPECT_EQ(client.QueryCell(1, 0), 0);
-    const Trace got = client.Wait();
+    const Texts got = client.Wait();
     ASSERT_EQ(got.size(), 5u);
     EXPECT_EQ(got[1], "cb3=0");
     EXPECT_EQ(got[2], "cell-begin 1,0");
@@ -158,7 +146,7 @@ TEST_F(SimUsersTest, FailNextFailsTheNamedCallCountTimes) {
 }
 
 TEST_F(SimUsersTest, MuteNextSucceedsWithoutEffect) {
-    ConnectAndSettle();
+    Connected();
     world.UserEnter(7, 2, 0, 0, 0);
     world.MuteNext("aw_object_load");
     world.MuteNext("aw_console_message");
@@ -170,34 +158,34 @@ TEST_F(SimUsersTest, MuteNextSucceedsWithoutEffect) {
     EXPECT_TRUE(world.Objects("terra").empty());
     EXPECT_TRUE(world.ConsoleLog().empty());
     EXPECT_FALSE(world.TerrainAt("terra", 0, 0).has_value());
-    EXPECT_EQ(client.Wait(), (Trace{"avatar-add 7 Alice 0,0,0 c2 p2"}));
+    EXPECT_EQ(client.Wait(), (Texts{"avatar-add 7 Alice 0,0,0 c2 p2"}));
     EXPECT_TRUE(listener.heard.empty());
 }
 
 TEST_F(SimUsersTest, DelayAnswersHoldsDeliveriesForFurtherWaits) {
-    ConnectAndSettle();
+    Connected();
     const int heights[1] = {5};
     world.aw_terrain_set(0, 0, 1, 1, heights);  // before the delay: due at the next wait
     world.DelayAnswers(2);
     world.aw_terrain_set(1, 0, 1, 1, heights);
     world.DelayAnswers(0);
     world.aw_terrain_set(2, 0, 1, 1, heights);  // queued behind the held one: order is kept
-    EXPECT_EQ(client.Wait(), (Trace{"cb29=0"}));
-    EXPECT_EQ(client.Wait(), Trace{});
-    EXPECT_EQ(client.Wait(), (Trace{"cb29=0", "cb29=0"}));
+    EXPECT_EQ(client.Wait(), (Texts{"cb29=0"}));
+    EXPECT_EQ(client.Wait(), Texts{});
+    EXPECT_EQ(client.Wait(), (Texts{"cb29=0", "cb29=0"}));
 }
 
 TEST_F(SimUsersTest, EjectRemovesTheAvatarAndBarsReentryForItsDuration) {
-    ConnectAndSettle();
+    Connected();
     world.UserEnter(7, 2, 0, 0, 0, std::nullopt, "Alice");
     client.Wait();
     world.aw_int_set(attr::EjectSession, 7);
     world.aw_int_set(attr::EjectDuration, 900);
     EXPECT_EQ(world.aw_world_eject(), 0);
     EXPECT_EQ(world.aw_world_eject(), reason::NoSuchSession);
-    EXPECT_EQ(client.Wait(), (Trace{"avatar-delete 7 Alice"}));
-    EXPECT_EQ(listener.heard, (Trace{"eject 7 900"}));
-    EXPECT_EQ(world.ActionLog(), (Trace{"eject(7,900)"}));
+    EXPECT_EQ(client.Wait(), (Texts{"avatar-delete 7 Alice"}));
+    EXPECT_EQ(listener.heard, (Texts{"eject 7 900"}));
+    EXPECT_EQ(world.ActionLog(), (Texts{"eject(7,900)"}));
     EXPECT_EQ(world.UserEnter(8, 2, 0, 0, 0), reason::Ejected);
     EXPECT_EQ(world.UserEnter(9, 3, 0, 0, 0), 0);  // others are not affected
     clock.Advance(899'999);
@@ -207,7 +195,7 @@ TEST_F(SimUsersTest, EjectRemovesTheAvatarAndBarsReentryForItsDuration) {
 }
 
 TEST_F(SimUsersTest, ConsoleMessagesAndOtherSendsAreRecorded) {
-    ConnectAndSettle();
+    Connected();
     world.UserEnter(7, 2, 0, 0, 0);
     world.aw_int_set(attr::ConsoleRed, 0);
     world.aw_int_set(attr::ConsoleGreen, 0);
@@ -229,8 +217,8 @@ TEST_F(SimUsersTest, ConsoleMessagesAndOtherSendsAreRecorded) {
     EXPECT_EQ(world.aw_whisper(8, "psst"), reason::NoSuchSession);
     EXPECT_EQ(world.aw_url_send(7, "http://x", "aw_3d"), 0);
     EXPECT_EQ(world.ActionLog(),
-              (Trace{"say(\"all\")", "whisper(7,\"psst\")", "url(7,\"http://x\",\"aw_3d\")"}));
-    EXPECT_EQ(listener.heard, (Trace{"console 7 Terravane:\thello", "say all", "whisper 7 psst",
+              (Texts{"say(\"all\")", "whisper(7,\"psst\")", "url(7,\"http://x\",\"aw_3d\")"}));
+    EXPECT_EQ(listener.heard, (Texts{"console 7 Terravane:\thello", "say all", "whisper 7 psst",
                                      "url 7 http://x aw_3d"}));
 }
 
@@ -238,15 +226,10 @@ TEST_F(SimUsersTest, RightsAndCitizenLookups) {
     world.SetWorldRight("terra", 2, 50, true);
     world.SetWorldRight("terra", 2, 51, true);
     world.SetWorldRight("terra", 2, 51, false);
-    ConnectAndSettle();
-    struct Case {
-        int citizen, right;
-        bool holds;
-    };
-    for (const Case& c : {Case{2, 50, true}, Case{2, 51, false}, Case{3, 50, false},
-                          Case{1, 57, true}, Case{1, 68, false}})
-        EXPECT_EQ(world.aw_has_world_right(c.citizen, c.right) != 0, c.holds)
-            << c.citizen << " " << c.right;
+    Connected();
+    for (auto [citizen, right, holds] :
+         {std::tuple{2, 50, true}, {2, 51, false}, {3, 50, false}, {1, 57, true}, {1, 68, false}})
+        EXPECT_EQ(world.aw_has_world_right(citizen, right) != 0, holds) << citizen << " " << right;
     EXPECT_EQ(world.aw_citizen_attributes_by_name("aLiCe"), 0);
     EXPECT_EQ(world.aw_int(attr::FoundCitizenNumber), 2);
     EXPECT_EQ(world.aw_citizen_attributes_by_name("Nobody"), reason::NoSuchCitizen);
@@ -254,7 +237,7 @@ TEST_F(SimUsersTest, RightsAndCitizenLookups) {
 
 TEST_F(SimUsersTest, CallLogRecordsEveryCallInOrder) {
     world.SetCallLogging(true);
-    ConnectAndSettle();
+    Connected();
     world.ClearCallLog();
     const char data[4] = {0, 0, 0, 0};
     const int heights[2] = {100, -3};
@@ -266,7 +249,7 @@ TEST_F(SimUsersTest, CallLogRecordsEveryCallInOrder) {
     world.aw_terrain_set(1, -2, 2, 5, heights);
     world.aw_int(95);
     EXPECT_EQ(world.CallLog(),
-              (Trace{"aw_int_set(332,0)", "aw_bool_set(333,true)", "aw_string_set(334,\"a b\")",
+              (Texts{"aw_int_set(332,0)", "aw_bool_set(333,true)", "aw_string_set(334,\"a b\")",
                      "aw_data_set(249,3)", "aw_console_message(7)",
                      "aw_terrain_set(1,-2,2,5,[100,-3])", "aw_int(95)"}));
     world.SetCallLogging(false);
@@ -275,7 +258,7 @@ TEST_F(SimUsersTest, CallLogRecordsEveryCallInOrder) {
 }
 
 TEST_F(SimUsersTest, TrafficCountsGrowWithWhatIsSentAndReceived) {
-    ConnectAndSettle();
+    Connected();
     unsigned in = 0, out = 0;
     ASSERT_EQ(world.aw_traffic_count(&in, &out), 0);
     EXPECT_GT(in, 0u);
@@ -296,21 +279,21 @@ TEST_F(SimUsersTest, TrafficCountsGrowWithWhatIsSentAndReceived) {
 }
 
 // One scripted session; returns everything the client saw plus the objects left.
-Trace RunScript() {
+Texts RunScript() {
     VirtualClock clock;
     SimWorld world{clock};
     SetUpUniverse(world);
-    world.PlaceObject("terra", Spec(100, 0, 100, "3"));
+    world.PlaceObject("terra", Shape(100, 100, "3"));
     WorldClient client{world};
-    Trace all;
+    Texts all;
     client.Connect();
     world.UserEnter(7, 2, 0, 0, 0);
     for (int i = 0; i < 5; ++i) {
         client.Load(i * 1000, i, -i * 1000);
-        world.UserBuild(7, Spec(i * 700, 0, i * 300));
+        world.UserBuild(7, Shape(i * 700, i * 300));
         client.QueryCell(0, 0);
         clock.Advance(1500);
-        const Trace got = client.Wait(250);
+        const Texts got = client.Wait(250);
         all.insert(all.end(), got.begin(), got.end());
     }
     for (const auto& object : world.Objects("terra"))
@@ -319,9 +302,9 @@ Trace RunScript() {
     return all;
 }
 
-TEST(SimWorldDeterminism, IdenticalRunsGiveIdenticalTraces) {
-    const Trace first = RunScript();
-    const Trace second = RunScript();
+TEST(SimWorldDeterminism, IdenticalRunsGiveIdenticalTextss) {
+    const Texts first = RunScript();
+    const Texts second = RunScript();
     EXPECT_GT(first.size(), 40u);
     EXPECT_EQ(first, second);
 }

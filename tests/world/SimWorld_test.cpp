@@ -10,15 +10,7 @@
 namespace tv::test {
 namespace {
 
-using Trace = std::vector<std::string>;
-
-class SimWorldTest : public ::testing::Test {
-protected:
-    SimWorldTest() { SetUpUniverse(world); }
-    VirtualClock clock;
-    SimWorld world{clock};
-    WorldClient client{world};
-};
+using SimWorldTest = WorldTest;
 
 TEST_F(SimWorldTest, StartUpCallsFailWithTheirReasons) {
     EXPECT_EQ(world.aw_create(SimWorld::kUniverseHost, 6670, nullptr), reason::NotInitialized);
@@ -27,17 +19,11 @@ TEST_F(SimWorldTest, StartUpCallsFailWithTheirReasons) {
     ASSERT_EQ(world.aw_init(66), 0);
     EXPECT_EQ(world.aw_login(), reason::NoInstance);
     EXPECT_EQ(world.aw_session(), 0);
-
-    struct Case {
-        const char* host;
-        int port;
-        int expected;
-    };
-    for (const Case& c : {Case{"elsewhere.example", 6670, reason::UnknownHost},
-                          Case{SimWorld::kUniverseHost, 6671, reason::UnknownHost},
-                          Case{"UNIVERSE.Terravane.LOCAL", 6670, reason::Success},
-                          Case{SimWorld::kUniverseHost, 6670, reason::AlreadyCreated}}) {
-        EXPECT_EQ(world.aw_create(c.host, c.port, nullptr), c.expected) << c.host << ":" << c.port;
+    for (auto [host, port, expected] : {std::tuple{"elsewhere.example", 6670, reason::UnknownHost},
+                                        {SimWorld::kUniverseHost, 6671, reason::UnknownHost},
+                                        {"UNIVERSE.Terravane.LOCAL", 6670, reason::Success},
+                                        {SimWorld::kUniverseHost, 6670, reason::AlreadyCreated}}) {
+        EXPECT_EQ(world.aw_create(host, port, nullptr), expected) << host << ":" << port;
     }
     EXPECT_EQ(world.aw_session(), SimWorld::kBotSession);
     EXPECT_EQ(world.aw_enter("terra"), reason::NotLoggedIn);
@@ -46,17 +32,13 @@ TEST_F(SimWorldTest, StartUpCallsFailWithTheirReasons) {
 TEST_F(SimWorldTest, LoginChecksCitizenAndPassword) {
     world.aw_init(66);
     world.aw_create(SimWorld::kUniverseHost, SimWorld::kUniversePort, nullptr);
-    struct Case {
-        int citizen;
-        const char* password;
-        int expected;
-    };
-    for (const Case& c :
-         {Case{9, "secret", reason::InvalidCitizen}, Case{1, "Secret", reason::InvalidPassword},
-          Case{1, "", reason::InvalidPassword}, Case{1, "secret", 0}}) {
-        world.aw_int_set(attr::LoginCitizen, c.citizen);
-        world.aw_string_set(attr::LoginPrivilegePassword, c.password);
-        EXPECT_EQ(world.aw_login(), c.expected) << c.citizen << " " << c.password;
+    for (auto [citizen, password, expected] : {std::tuple{9, "secret", reason::InvalidCitizen},
+                                               {1, "Secret", reason::InvalidPassword},
+                                               {1, "", reason::InvalidPassword},
+                                               {1, "secret", 0}}) {
+        world.aw_int_set(attr::LoginCitizen, citizen);
+        world.aw_string_set(attr::LoginPrivilegePassword, password);
+        EXPECT_EQ(world.aw_login(), expected) << citizen << " " << password;
     }
     EXPECT_EQ(world.aw_enter("nowhere"), reason::NoSuchWorld);
     EXPECT_EQ(world.EnteredWorld(), "");
@@ -74,7 +56,7 @@ TEST_F(SimWorldTest, EnterSetsWorldAttributesAtOnceAndQueuesArrival) {
     EXPECT_TRUE(client.trace.empty());
     EXPECT_EQ(world.PendingDeliveries(), 3u);
     EXPECT_EQ(client.Wait(),
-              (Trace{"world terra size 10 ct 1 ed 0", "avatar-add 7 Alice 1500,0,-2500 c2 p2",
+              (Texts{"world terra size 10 ct 1 ed 0", "avatar-add 7 Alice 1500,0,-2500 c2 p2",
                      "avatar-add 5 Bobby 0,10,0 c3 p33"}));
     EXPECT_EQ(world.PendingDeliveries(), 0u);
 }
@@ -91,8 +73,7 @@ TEST_F(SimWorldTest, AttributesAreOneStoreSharedByIntAndBoolViews) {
 }
 
 TEST_F(SimWorldTest, DeliveryOnlyInsideWaitInOrderAndNotReentrant) {
-    ASSERT_EQ(client.Connect(), 0);
-    client.Wait();
+    Connected();
     const int64_t start = clock.MonotonicMs();
     world.UserEnter(7, 2, 0, 0, 0);
     world.UserChat(7, "one");
@@ -103,44 +84,42 @@ TEST_F(SimWorldTest, DeliveryOnlyInsideWaitInOrderAndNotReentrant) {
         nestedResult = world.aw_wait(0);  // delivers nothing
         world.UserChat(7, "again");       // waits for the next aw_wait
     });
-    EXPECT_EQ(client.Wait(100), (Trace{"avatar-add 7 Alice 0,0,0 c2 p2", "chat one"}));
+    EXPECT_EQ(client.Wait(100), (Texts{"avatar-add 7 Alice 0,0,0 c2 p2", "chat one"}));
     EXPECT_EQ(nestedResult, 0);
     EXPECT_EQ(clock.MonotonicMs() - start, 100);
-    EXPECT_EQ(client.Wait(), (Trace{"chat again"}));
-    EXPECT_EQ(client.Wait(), (Trace{"chat again"}));
+    EXPECT_EQ(client.Wait(), (Texts{"chat again"}));
+    EXPECT_EQ(client.Wait(), (Texts{"chat again"}));
 }
 
 TEST_F(SimWorldTest, ObjectLoadCreatesAtOnceAndReportsLater) {
-    ASSERT_EQ(client.Connect(), 0);
-    client.Wait();
+    Connected();
     clock.Advance(5000);
+    const std::string t = std::to_string(clock.UnixNow());
     ASSERT_EQ(client.Load(-1000, 250, 2999), 0);
     const int number = world.aw_int(attr::ObjectNumber);
     const int id = world.aw_int(attr::ObjectId);
     EXPECT_NE(number, 0);
     EXPECT_NE(number, id);
-    const SimObject* placed = world.ObjectAt("terra", -1000, 2999);
-    ASSERT_NE(placed, nullptr);
-    EXPECT_EQ(placed->timestamp, clock.UnixNow());
-    const std::string fields = std::to_string(number) + " id" + std::to_string(id) +
-                               " at -1000,250,2999 cell -1,2 terrain.rwx '5' owner 1 t" +
-                               std::to_string(clock.UnixNow());
-    EXPECT_EQ(client.Wait(), (Trace{"object-add " + fields + " by 100000", "cb3=0"}));
+    ASSERT_NE(world.ObjectAt("terra", -1000, 2999), nullptr);
+    EXPECT_EQ(world.ObjectAt("terra", -1000, 2999)->timestamp, clock.UnixNow());
+    EXPECT_EQ(
+        client.Wait(),
+        (Texts{"object-add " + std::to_string(number) + " id" + std::to_string(id) +
+                   " at -1000,250,2999 cell -1,2 terrain.rwx '5' owner 1 t" + t + " by 100000",
+               "cb3=0"}));
 
     // A second load gets the next number and the next id.
     ASSERT_EQ(client.Load(-1, 0, -1), 0);
     EXPECT_EQ(world.aw_int(attr::ObjectNumber), number + 1);
     EXPECT_EQ(world.aw_int(attr::ObjectId), id + 1);
     EXPECT_EQ(client.Wait(),
-              (Trace{"object-add " + std::to_string(number + 1) + " id" + std::to_string(id + 1) +
-                         " at -1,0,-1 cell -1,-1 " + "terrain.rwx '5' owner 1 t" +
-                         std::to_string(clock.UnixNow()) + " by 100000",
+              (Texts{"object-add " + std::to_string(number + 1) + " id" + std::to_string(id + 1) +
+                         " at -1,0,-1 cell -1,-1 terrain.rwx '5' owner 1 t" + t + " by 100000",
                      "cb3=0"}));
 }
 
 TEST_F(SimWorldTest, ObjectChangeKeepsNumberAndReportsDeleteThenAdd) {
-    ASSERT_EQ(client.Connect(), 0);
-    client.Wait();
+    Connected();
     client.Load(3000, 10, 4000, "5");
     const int number = world.aw_int(attr::ObjectNumber);
     const int oldId = world.aw_int(attr::ObjectId);
@@ -153,13 +132,13 @@ TEST_F(SimWorldTest, ObjectChangeKeepsNumberAndReportsDeleteThenAdd) {
     const int newId = world.aw_int(attr::ObjectId);
     EXPECT_NE(newId, oldId);
     const std::string n = std::to_string(number);
-    const std::string t = std::to_string(clock.UnixNow());
-    EXPECT_EQ(client.Wait(), (Trace{"object-delete " + n + " id" + std::to_string(oldId) +
+    const int64_t t = clock.UnixNow();
+    EXPECT_EQ(client.Wait(), (Texts{"object-delete " + n + " id" + std::to_string(oldId) +
                                         " at 3000,10,4000 cell 3,4 terrain.rwx '5' owner 1 t" +
-                                        std::to_string(clock.UnixNow() - 2) + " by 100000",
+                                        std::to_string(t - 2) + " by 100000",
                                     "object-add " + n + " id" + std::to_string(newId) +
                                         " at 3000,20,4000 cell 3,4 terrain.rwx '7,90' owner 1 t" +
-                                        t + " by 100000",
+                                        std::to_string(t) + " by 100000",
                                     "cb3=0"}));
     ASSERT_EQ(world.Objects("terra").size(), 1u);
     EXPECT_EQ(world.Objects("terra")[0].description, "7,90");
@@ -178,19 +157,17 @@ TEST_F(SimWorldTest, ObjectDeleteNeedsIdAndExactPosition) {
     const int id = world.aw_int(attr::ObjectId);
     const int number = world.aw_int(attr::ObjectNumber);
     client.Wait();
-    struct Case {
-        int id, x, z, expected;
-    };
-    for (const Case& c :
-         {Case{id + 1, 3000, 4000, reason::NoSuchObject},
-          Case{id, 3001, 4000, reason::NoSuchObject}, Case{id, 3000, 3999, reason::NoSuchObject},
-          Case{id, 3000, 4000, 0}, Case{id, 3000, 4000, reason::NoSuchObject}}) {
-        world.aw_int_set(attr::ObjectId, c.id);
-        world.aw_int_set(attr::ObjectX, c.x);
-        world.aw_int_set(attr::ObjectZ, c.z);
-        EXPECT_EQ(world.aw_object_delete(), c.expected) << c.id << " " << c.x << "," << c.z;
+    for (auto [objectId, x, z, expected] : {std::tuple{id + 1, 3000, 4000, reason::NoSuchObject},
+                                            {id, 3001, 4000, reason::NoSuchObject},
+                                            {id, 3000, 3999, reason::NoSuchObject},
+                                            {id, 3000, 4000, 0},
+                                            {id, 3000, 4000, reason::NoSuchObject}}) {
+        world.aw_int_set(attr::ObjectId, objectId);
+        world.aw_int_set(attr::ObjectX, x);
+        world.aw_int_set(attr::ObjectZ, z);
+        EXPECT_EQ(world.aw_object_delete(), expected) << objectId << " " << x << "," << z;
     }
-    const Trace got = client.Wait();
+    const Texts got = client.Wait();
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[0].rfind("object-delete " + std::to_string(number) + " id" + std::to_string(id) +
                                " at 3000,0,4000 cell 3,4",
@@ -203,8 +180,7 @@ TEST_F(SimWorldTest, ObjectDeleteNeedsIdAndExactPosition) {
 }
 
 TEST_F(SimWorldTest, WorldCallsOutsideTheWorldAreRefused) {
-    ASSERT_EQ(client.Connect(), 0);
-    client.Wait();
+    Connected();
     EXPECT_EQ(client.Load(11000, 0, 0), reason::OutOfWorld);
     EXPECT_EQ(client.Load(0, 0, -10001), reason::OutOfWorld);
     EXPECT_EQ(client.Load(10999, 0, -10000), 0);
@@ -215,7 +191,7 @@ TEST_F(SimWorldTest, WorldCallsOutsideTheWorldAreRefused) {
     EXPECT_EQ(world.aw_terrain_set(0, -11, 1, 5, heights), reason::OutOfWorld);
     EXPECT_EQ(world.aw_terrain_set(0, 0, 0, 5, heights), reason::InvalidArgument);
     EXPECT_EQ(world.Objects("terra").size(), 1u);
-    const Trace got = client.Wait();
+    const Texts got = client.Wait();
     ASSERT_EQ(got.size(), 2u);
     EXPECT_NE(got[0].find(" at 10999,0,-10000 cell 10,-10 "), std::string::npos) << got[0];
     EXPECT_EQ(got[1], "cb3=0");
@@ -223,30 +199,27 @@ TEST_F(SimWorldTest, WorldCallsOutsideTheWorldAreRefused) {
 
 TEST_F(SimWorldTest, CellQueryReportsBeginObjectsEndThenResult) {
     // Objects in cell (-2, 3) placed out of order of position; one just outside on each side.
-    const uint32_t a = world.PlaceObject("terra", Spec(-1001, 5, 3999));
-    world.PlaceObject("terra", Spec(-1000, 0, 3500));  // cell (-1, 3)
-    const uint32_t b = world.PlaceObject("terra", Spec(-2000, 0, 3000, "hole"));
-    world.PlaceObject("terra", Spec(-1500, 0, 4000));  // cell (-2, 4)
-    ASSERT_EQ(client.Connect(), 0);
-    client.Wait();
+    const uint32_t a = world.PlaceObject("terra", Shape(-1001, 3999, "", 5));
+    world.PlaceObject("terra", Shape(-1000, 3500));  // cell (-1, 3)
+    const uint32_t b = world.PlaceObject("terra", Shape(-2000, 3000, "hole"));
+    world.PlaceObject("terra", Shape(-1500, 4000));  // cell (-2, 4)
+    Connected();
     ASSERT_EQ(client.QueryCell(-2, 3), 0);
-    const Trace got = client.Wait();
+    const Texts got = client.Wait();
     ASSERT_EQ(got.size(), 5u);
     EXPECT_EQ(got[0], "cell-begin -2,3");
     EXPECT_EQ(got[1].rfind("cell-object " + std::to_string(a) + " id", 0), 0u) << got[1];
     EXPECT_NE(got[1].find(" at -1001,5,3999 cell -2,3 terrain.rwx '' owner 0"), std::string::npos);
     EXPECT_EQ(got[2].rfind("cell-object " + std::to_string(b) + " id", 0), 0u) << got[2];
     EXPECT_NE(got[2].find("'hole'"), std::string::npos);
-    EXPECT_EQ(got[3], "cell-end -2,3");
-    EXPECT_EQ(got[4], "cb23=0");
+    EXPECT_EQ(Texts(got.begin() + 3, got.end()), (Texts{"cell-end -2,3", "cb23=0"}));
 
     ASSERT_EQ(client.QueryCell(10, -10), 0);
-    EXPECT_EQ(client.Wait(), (Trace{"cell-begin 10,-10", "cell-end 10,-10", "cb23=0"}));
+    EXPECT_EQ(client.Wait(), (Texts{"cell-begin 10,-10", "cell-end 10,-10", "cb23=0"}));
 }
 
 TEST_F(SimWorldTest, TerrainSetStoresCellsAlongX) {
-    ASSERT_EQ(client.Connect(), 0);
-    client.Wait();
+    Connected();
     const int heights[3] = {100, -20, 0};
     world.aw_int_set(attr::TerrainSetMode, 2);
     ASSERT_EQ(world.aw_terrain_set(-1, 4, 3, 0x4005, heights), 0);
@@ -255,7 +228,7 @@ TEST_F(SimWorldTest, TerrainSetStoresCellsAlongX) {
     EXPECT_EQ(world.TerrainAt("terra", 0, 4)->height, -20);
     EXPECT_EQ(world.TerrainAt("terra", 1, 4)->value, 0x4005);
     EXPECT_FALSE(world.TerrainAt("terra", 2, 4).has_value());
-    EXPECT_EQ(client.Wait(), (Trace{"cb29=0"}));
+    EXPECT_EQ(client.Wait(), (Texts{"cb29=0"}));
 }
 
 TEST_F(SimWorldTest, DestroyFromInsideAHandlerStopsDelivery) {
@@ -265,7 +238,7 @@ TEST_F(SimWorldTest, DestroyFromInsideAHandlerStopsDelivery) {
         client.trace.push_back("world");
         world.aw_destroy();
     });
-    EXPECT_EQ(client.Wait(), (Trace{"world"}));
+    EXPECT_EQ(client.Wait(), (Texts{"world"}));
     EXPECT_EQ(world.aw_session(), 0);
     EXPECT_EQ(world.PendingDeliveries(), 0u);
     EXPECT_EQ(world.aw_wait(0), reason::NoInstance);

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/AwSdk.h"
 #include "app/Clock.h"
+#include "support/TestBot.h"
 #include "world/SimWorld.h"
 
 namespace tv::test {
@@ -25,22 +27,18 @@ public:
         world_.aw_int_set(attr::LoginCitizen, 1);
         world_.aw_string_set(attr::LoginPrivilegePassword, "secret");
         if (int r = world_.aw_login()) return r;
-        InstallRecorder();
-        world_.aw_bool_set(attr::EnterGlobal, true);
-        return world_.aw_enter(name);
-    }
-
-    void InstallRecorder() {
         for (int number : {0, 1, 2, 3, 4, 5, 6, 7, 8, 11, 13, 18, 19})
             world_.aw_event_set(number, [this, number] { trace.push_back(Describe(number)); });
         for (int number : {3, 23, 29})
             world_.aw_callback_set(number, [this, number](int reason) {
                 trace.push_back("cb" + std::to_string(number) + "=" + std::to_string(reason));
             });
+        world_.aw_bool_set(attr::EnterGlobal, true);
+        return world_.aw_enter(name);
     }
 
     // Waits once and returns what arrived during that wait.
-    std::vector<std::string> Wait(int milliseconds = 0) {
+    Texts Wait(int milliseconds = 0) {
         trace.clear();
         world_.aw_wait(milliseconds);
         return trace;
@@ -49,47 +47,33 @@ public:
     std::string Describe(int number) {
         auto i = [this](int a) { return std::to_string(world_.aw_int(a)); };
         auto s = [this](int a) { return world_.aw_string(a); };
-        auto object = [&] {
-            return i(attr::ObjectNumber) + " id" + i(attr::ObjectId) + " at " + i(attr::ObjectX) +
-                   "," + i(attr::ObjectY) + "," + i(attr::ObjectZ) + " cell " + i(attr::CellX) +
-                   "," + i(attr::CellZ) + " " + s(attr::ObjectModel) + " '" +
-                   s(attr::ObjectDescription) + "' owner " + i(attr::ObjectOwner) + " t" +
-                   i(attr::ObjectTimestamp);
-        };
-        auto avatar = [&] {
-            return i(attr::AvatarSession) + " " + s(attr::AvatarName) + " " + i(attr::AvatarX) +
-                   "," + i(attr::AvatarY) + "," + i(attr::AvatarZ) + " c" + i(attr::AvatarCitizen) +
-                   " p" + i(attr::AvatarPrivilege);
-        };
-        switch (number) {
-            case 0:
-                return "avatar-add " + avatar();
-            case 1:
-                return "avatar-change " + avatar();
-            case 2:
-                return "avatar-delete " + i(attr::AvatarSession) + " " + s(attr::AvatarName);
-            case 3:
-                return "cell-begin " + i(attr::CellX) + "," + i(attr::CellZ);
-            case 4:
-                return "cell-object " + object();
-            case 5:
-                return "cell-end " + i(attr::CellX) + "," + i(attr::CellZ);
-            case 6:
-                return "chat " + i(attr::ChatSession) + " " + s(attr::ChatText);
-            case 7:
-                return "object-add " + object() + " by " + i(attr::ObjectSession);
-            case 8:
-                return "object-delete " + object() + " by " + i(attr::ObjectSession);
-            case 11:
-                return "world " + s(attr::WorldName) + " size " + i(attr::WorldSize) + " ct " +
-                       i(attr::WorldCaretakerRight) + " ed " + i(attr::WorldEminentDomainRight);
-            case 13:
-                return "disconnect";
-            case 18:
-                return "click " + i(attr::AvatarSession) + " " + object();
-            case 19:
-                return "select " + i(attr::AvatarSession) + " " + object();
-        }
+        const std::string object =
+            i(attr::ObjectNumber) + " id" + i(attr::ObjectId) + " at " + i(attr::ObjectX) + "," +
+            i(attr::ObjectY) + "," + i(attr::ObjectZ) + " cell " + i(attr::CellX) + "," +
+            i(attr::CellZ) + " " + s(attr::ObjectModel) + " '" + s(attr::ObjectDescription) +
+            "' owner " + i(attr::ObjectOwner) + " t" + i(attr::ObjectTimestamp);
+        const std::string avatar = i(attr::AvatarSession) + " " + s(attr::AvatarName) + " " +
+                                   i(attr::AvatarX) + "," + i(attr::AvatarY) + "," +
+                                   i(attr::AvatarZ) + " c" + i(attr::AvatarCitizen) + " p" +
+                                   i(attr::AvatarPrivilege);
+        const std::string cell = i(attr::CellX) + "," + i(attr::CellZ);
+        const std::map<int, std::string> texts = {
+            {0, "avatar-add " + avatar},
+            {1, "avatar-change " + avatar},
+            {2, "avatar-delete " + i(attr::AvatarSession) + " " + s(attr::AvatarName)},
+            {3, "cell-begin " + cell},
+            {4, "cell-object " + object},
+            {5, "cell-end " + cell},
+            {6, "chat " + i(attr::ChatSession) + " " + s(attr::ChatText)},
+            {7, "object-add " + object + " by " + i(attr::ObjectSession)},
+            {8, "object-delete " + object + " by " + i(attr::ObjectSession)},
+            {11, "world " + s(attr::WorldName) + " size " + i(attr::WorldSize) + " ct " +
+                     i(attr::WorldCaretakerRight) + " ed " + i(attr::WorldEminentDomainRight)},
+            {13, "disconnect"},
+            {18, "click " + i(attr::AvatarSession) + " " + object},
+            {19, "select " + i(attr::AvatarSession) + " " + object}};
+        const auto found = texts.find(number);
+        if (found != texts.end()) return found->second;
         return "event " + std::to_string(number);
     }
 
@@ -115,20 +99,11 @@ public:
         return world_.aw_cell_next();
     }
 
-    std::vector<std::string> trace;
+    Texts trace;
 
 private:
     SimWorld& world_;
 };
-
-inline SimObjectSpec Spec(int32_t x, int32_t y, int32_t z, const std::string& description = {}) {
-    SimObjectSpec shape;
-    shape.x = x;
-    shape.y = y;
-    shape.z = z;
-    shape.description = description;
-    return shape;
-}
 
 // World "terra" of size 10 with the bot's citizen 1 ("Keeper", "secret") holding caretaker and
 // eminent-domain rights, and citizens 2 ("Alice") and 3 ("Bob").
@@ -140,5 +115,19 @@ inline void SetUpUniverse(SimWorld& world) {
     world.SetWorldRight("terra", 1, 57, true);
     world.SetWorldRight("terra", 1, 162, true);
 }
+
+// The universe and a client that is not connected yet.
+class WorldTest : public ::testing::Test {
+protected:
+    WorldTest() { SetUpUniverse(world); }
+    // Connected, with the entry's deliveries taken.
+    void Connected() {
+        ASSERT_EQ(client.Connect(), 0);
+        client.Wait();
+    }
+    VirtualClock clock;
+    SimWorld world{clock};
+    WorldClient client{world};
+};
 
 }  // namespace tv::test
