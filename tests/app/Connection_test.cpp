@@ -26,12 +26,8 @@ TEST(Login, EachFailingStepNamesItsCallAndCleansUp) {
         TestBot t;
         t.world.FailNext(call, 7);
         Bot& bot = t.Start();
-        try {
-            LoginClick(bot);
-            ADD_FAILURE() << call;
-        } catch (const EMethodFailed& error) {
-            EXPECT_EQ(std::string(error.what()), std::string(call) + " failed, reason 7");
-        }
+        EXPECT_EQ(ErrorOf<EMethodFailed>([&] { LoginClick(bot); }),
+                  std::string(call) + " failed, reason 7");
         ExpectLoggedOut(t, call);
     }
 }

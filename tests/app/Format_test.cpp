@@ -6,160 +6,118 @@
 #include <vector>
 
 #include "app/Errors.h"
+#include "support/TestBot.h"
 
-namespace tv {
+namespace tv::test {
 namespace {
 
 const NumberSeparators kEnglish{',', '.'};
 const NumberSeparators kGerman{'.', ','};
 
-struct FormatCase {
-    std::string format;
-    std::vector<FormatArg> args;
-    std::string expected;
-};
-
-// The initializer-list interface takes at most a handful of arguments; spell them out.
-std::string FormatWith(const NumberSeparators& separators, const std::string& format,
-                       const std::vector<FormatArg>& a) {
-    switch (a.size()) {
-        case 0:
-            return Format(separators, format, {});
-        case 1:
-            return Format(separators, format, {a[0]});
-        case 2:
-            return Format(separators, format, {a[0], a[1]});
-        case 3:
-            return Format(separators, format, {a[0], a[1], a[2]});
-        default:
-            return Format(separators, format, {a[0], a[1], a[2], a[3]});
-    }
+std::string English(std::string_view format, std::initializer_list<FormatArg> args = {}) {
+    return Format(kEnglish, format, args);
 }
 
 TEST(Format, FillsSpecifiersLikeTheFramework) {
     const void* pointer = reinterpret_cast<const void*>(static_cast<uintptr_t>(0xABCDEF));
-    const std::vector<FormatCase> cases = {
-        {"%d cells", {42}, "42 cells"},
-        {"%d", {-7}, "-7"},
-        {"%.5d", {-42}, "-00042"},
-        {"%5d|", {42}, "   42|"},
-        {"%-5d|", {42}, "42   |"},
-        {"%u", {-1}, "4294967295"},
-        {"%u", {3000000000u}, "3000000000"},
-        {"%x %X", {255, 255}, "FF FF"},
-        {"%.8X", {0x1A2B}, "00001A2B"},
-        {"%.8X", {-1}, "FFFFFFFF"},
-        {"%p", {pointer}, sizeof(void*) == 8 ? "0000000000ABCDEF" : "00ABCDEF"},
-        {"%.6f%%", {12.5}, "12.500000%"},
-        {"%.6f", {100.0 / 3}, "33.333333"},
-        {"%.2f", {2.675}, "2.67"},  // the double just below 2.675
-        {"%.2f", {0.125}, "0.13"},  // an exact half rounds away from zero
-        {"%.0f", {-0.4}, "0"},      // no "-0"
-        {"%f", {1.0}, "1.00"},      // default precision 2
-        {"%.0n", {441.0}, "441"},
-        {"%.0n", {1234567.0}, "1,234,567"},
-        {"%.0n", {999999.6}, "1,000,000"},
-        {"%n", {-1234.5}, "-1,234.50"},
-        {"%.*n KiB", {1, 1.5}, "1.5 KiB"},
-        {"%.*n", {3, 1234.56789}, "1,234.568"},
-        {"%-24s|", {"2026-01-01 00:00:00"}, "2026-01-01 00:00:00     |"},
-        {"%-3s|", {"toolong"}, "toolong|"},
-        {"%.3s", {"abcdef"}, "abc"},
-        {"%*d", {4, 7}, "   7"},
-        {"%0:s-%1:s-%0:s", {"a", "b"}, "a-b-a"},
-        {"%1:s %s %0:s %s", {"a", "b", "c"}, "b c a b"},
-        {"100%%", {}, "100%"},
-        {"%e", {1234.5}, "1.23450000000000E+003"},
-        {"%g", {0.5}, "0.5"},
-        {"%s and %s", {"x", std::string("y")}, "x and y"},
+    const std::pair<std::string, std::string> cases[] = {
+        {English("%d cells", {42}), "42 cells"},
+        {English("%d", {-7}), "-7"},
+        {English("%.5d", {-42}), "-00042"},
+        {English("%5d|", {42}), "   42|"},
+        {English("%-5d|", {42}), "42   |"},
+        {English("%u", {-1}), "4294967295"},
+        {English("%u", {3000000000u}), "3000000000"},
+        {English("%x %X", {255, 255}), "FF FF"},
+        {English("%.8X", {0x1A2B}), "00001A2B"},
+        {English("%.8X", {-1}), "FFFFFFFF"},
+        {English("%p", {pointer}), sizeof(void*) == 8 ? "0000000000ABCDEF" : "00ABCDEF"},
+        {English("%.6f%%", {12.5}), "12.500000%"},
+        {English("%.6f", {100.0 / 3}), "33.333333"},
+        {English("%.2f", {2.675}), "2.67"},  // the double just below 2.675
+        {English("%.2f", {0.125}), "0.13"},  // an exact half rounds away from zero
+        {English("%.0f", {-0.4}), "0"},      // no "-0"
+        {English("%f", {1.0}), "1.00"},      // default precision 2
+        {English("%.0n", {441.0}), "441"},
+        {English("%.0n", {1234567.0}), "1,234,567"},
+        {English("%.0n", {999999.6}), "1,000,000"},
+        {English("%n", {-1234.5}), "-1,234.50"},
+        {English("%.*n KiB", {1, 1.5}), "1.5 KiB"},
+        {English("%.*n", {3, 1234.56789}), "1,234.568"},
+        {English("%-24s|", {"2026-01-01 00:00:00"}), "2026-01-01 00:00:00     |"},
+        {English("%-3s|", {"toolong"}), "toolong|"},
+        {English("%.3s", {"abcdef"}), "abc"},
+        {English("%*d", {4, 7}), "   7"},
+        {English("%0:s-%1:s-%0:s", {"a", "b"}), "a-b-a"},
+        {English("%1:s %s %0:s %s", {"a", "b", "c"}), "b c a b"},
+        {English("100%%"), "100%"},
+        {English("%e", {1234.5}), "1.23450000000000E+003"},
+        {English("%g", {0.5}), "0.5"},
+        {English("%s and %s", {"x", std::string("y")}), "x and y"},
+        // Other separators, and the defaults when the locale has none (tests run in "C").
+        {Format(kGerman, "%.0n", {1234567.0}), "1.234.567"},
+        {Format(kGerman, "%.2f", {1.5}), "1,50"},
+        {Format(kGerman, "%.*n", {1, 1234.5}), "1.234,5"},
+        {Format("%.0n", {1000.0}), "1,000"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(FormatWith(kEnglish, c.format, c.args), c.expected) << c.format;
-    }
-}
-
-TEST(Format, UsesTheGivenSeparators) {
-    EXPECT_EQ(Format(kGerman, "%.0n", {1234567.0}), "1.234.567");
-    EXPECT_EQ(Format(kGerman, "%.2f", {1.5}), "1,50");
-    EXPECT_EQ(Format(kGerman, "%.*n", {1, 1234.5}), "1.234,5");
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
 }
 
 TEST(Format, MismatchThrowsConvertErrorNamingTheFormat) {
-    const std::vector<FormatCase> cases = {
-        {"%d", {}, ""},                                              // missing argument
-        {"%d %d", {1}, ""},                                          // second one missing
-        {"%d", {"text"}, ""},                                        // integer wanted
-        {"%s", {5}, ""},                                             // string wanted
-        {"%f", {5}, ""},                                             // floating point wanted
-        {"%.0n", {5}, ""},        {"%p", {5}, ""}, {"%q", {5}, ""},  // unknown specifier
-        {"50%", {}, ""},           // format ends inside a specifier
-        {"%2:s", {"a", "b"}, ""},  // index beyond the arguments
-        {"%*d", {"x", 1}, ""},     // width must be an integer
+    const std::pair<std::string, std::string> cases[] = {
+        {ErrorOf<EConvertError>([] { English("%d"); }), "%d"},  // missing argument
+        {ErrorOf<EConvertError>([] { English("%d %d", {1}); }), "%d %d"},
+        {ErrorOf<EConvertError>([] { English("%d", {"text"}); }), "%d"},  // integer wanted
+        {ErrorOf<EConvertError>([] { English("%s", {5}); }), "%s"},       // string wanted
+        {ErrorOf<EConvertError>([] { English("%f", {5}); }), "%f"},       // floating point
+        {ErrorOf<EConvertError>([] { English("%.0n", {5}); }), "%.0n"},
+        {ErrorOf<EConvertError>([] { English("%p", {5}); }), "%p"},
+        {ErrorOf<EConvertError>([] { English("%q", {5}); }), "%q"},  // unknown specifier
+        {ErrorOf<EConvertError>([] { English("50%"); }), "50%"},     // ends inside a specifier
+        {ErrorOf<EConvertError>([] {
+             English("%2:s", {"a", "b"});
+         }),
+         "%2:s"},  // no such index
+        {ErrorOf<EConvertError>([] {
+             English("%*d", {"x", 1});
+         }),
+         "%*d"},  // width not integer
     };
-    for (const auto& c : cases) {
-        try {
-            FormatWith(kEnglish, c.format, c.args);
-            ADD_FAILURE() << "no error for " << c.format;
-        } catch (const EConvertError& error) {
-            EXPECT_EQ(std::string(error.what()),
-                      "Format '" + c.format + "' invalid or incompatible with argument");
-        }
-    }
-}
-
-TEST(Format, DefaultSeparatorsWhenTheLocaleHasNone) {
-    // Tests run in the "C" locale, which defines no thousands separator.
-    EXPECT_EQ(UserSeparators().thousands, ',');
-    EXPECT_EQ(UserSeparators().decimal, '.');
-    EXPECT_EQ(Format("%.0n", {1000.0}), "1,000");
+    for (const auto& [error, format] : cases)
+        EXPECT_EQ(error, "Format '" + format + "' invalid or incompatible with argument");
 }
 
 TEST(TextConversion, StrToIntAcceptsOnlyWholeIntegers) {
-    const std::vector<std::pair<std::string, int32_t>> good = {
-        {"0", 0},
-        {"42", 42},
-        {"-42", -42},
-        {"+7", 7},
-        {"$1F", 31},
-        {"0x10", 16},
-        {"$FFFFFFFF", -1},
-        {"2147483647", 2147483647},
-        {"-2147483648", INT32_MIN},
-    };
-    for (const auto& [text, value] : good) {
-        EXPECT_EQ(StrToInt(text), value) << text;
-    }
+    const std::pair<std::string, int32_t> good[] = {{"0", 0},
+                                                    {"42", 42},
+                                                    {"-42", -42},
+                                                    {"+7", 7},
+                                                    {"$1F", 31},
+                                                    {"0x10", 16},
+                                                    {"$FFFFFFFF", -1},
+                                                    {"2147483647", 2147483647},
+                                                    {"-2147483648", INT32_MIN}};
+    for (const auto& [text, value] : good) EXPECT_EQ(StrToInt(text), value) << text;
     for (std::string text : {"", " ", "1 ", " 1", "1.0", "abc", "2147483648", "-", "$", "$1G",
                              "99999999999999999999"}) {
         int32_t value = 12345;
         EXPECT_FALSE(TryStrToInt(text, value)) << text;
         EXPECT_EQ(value, 12345) << "value left alone for " << text;
-        try {
-            StrToInt(text);
-            ADD_FAILURE() << "no error for '" << text << "'";
-        } catch (const EConvertError& error) {
-            EXPECT_EQ(std::string(error.what()), "'" + text + "' is not a valid integer value");
-        }
+        EXPECT_EQ(ErrorOf<EConvertError>([&] { StrToInt(text); }),
+                  "'" + text + "' is not a valid integer value");
     }
 }
 
 TEST(TextConversion, StrToFloatReadsDecimalNumbers) {
-    const std::vector<std::pair<std::string, double>> good = {
-        {"10.05", 10.05}, {"-2.5", -2.5}, {"3", 3.0}, {".5", 0.5}, {"1e3", 1000.0}, {" 1.5 ", 1.5},
-    };
-    for (const auto& [text, value] : good) {
-        EXPECT_DOUBLE_EQ(StrToFloat(text), value) << text;
-    }
-    for (std::string text : {"", "abc", "1,5", "1.5x", "e5", "1e", "inf", "nan", "1e999"}) {
+    const std::pair<std::string, double> good[] = {
+        {"10.05", 10.05}, {"-2.5", -2.5}, {"3", 3.0}, {".5", 0.5}, {"1e3", 1000.0}, {" 1.5 ", 1.5}};
+    for (const auto& [text, value] : good) EXPECT_DOUBLE_EQ(StrToFloat(text), value) << text;
+    for (std::string text : {"", "abc", "1,5", "1.5x", "e5", "1e", "inf", "nan", "1e999", "x1"}) {
         double value = 0;
         EXPECT_FALSE(TryStrToFloat(text, value)) << text;
-        EXPECT_THROW(StrToFloat(text), EConvertError) << text;
-    }
-    try {
-        StrToFloat("x1");
-        ADD_FAILURE();
-    } catch (const EConvertError& error) {
-        EXPECT_STREQ(error.what(), "'x1' is not a valid floating point value");
+        EXPECT_EQ(ErrorOf<EConvertError>([&] { StrToFloat(text); }),
+                  "'" + text + "' is not a valid floating point value");
     }
 }
 
@@ -177,4 +135,4 @@ TEST(TextConversion, CaseFolding) {
 }
 
 }  // namespace
-}  // namespace tv
+}  // namespace tv::test

@@ -30,14 +30,11 @@ TEST(OperatorModel, StatusTextsAndTheButton) {
     OperatorModel model;
     EXPECT_EQ(model.Status(), "Ready");
     EXPECT_STREQ(model.ButtonCaption(), "&Login");
-    const std::vector<std::pair<StatusIndex, std::string>> cases = {
-        {StatusIndex::Active, "Active"},
-        {StatusIndex::Disconnected, "Disconnected; reconnecting..."},
-        {StatusIndex::LoggingIn, "Logging in..."},
-        {StatusIndex::Ready, "Ready"},
-        {StatusIndex::Terminated, "Terminated; restart required."},
-    };
-    for (const auto& [index, text] : cases) {
+    for (auto [index, text] : {std::pair{StatusIndex::Active, "Active"},
+                               {StatusIndex::Disconnected, "Disconnected; reconnecting..."},
+                               {StatusIndex::LoggingIn, "Logging in..."},
+                               {StatusIndex::Ready, "Ready"},
+                               {StatusIndex::Terminated, "Terminated; restart required."}}) {
         model.SetButtonEnabled(index == StatusIndex::Terminated);
         model.SetStatus(index);
         EXPECT_EQ(model.Status(), text);
@@ -92,25 +89,16 @@ TEST(OperatorModel, SessionListStaysSortedWithItsHeader) {
 }
 
 TEST(OperatorModel, ByteSizes) {
-    const NumberSeparators english{',', '.'};
-    const std::vector<std::pair<uint32_t, std::string>> cases = {
-        {0, "0 bytes"},
-        {1, "1 byte"},
-        {2, "2 bytes"},
-        {1023, "1,023 bytes"},
-        {1024, "1.0 KiB"},
-        {1536, "1.5 KiB"},
-        {1048575, "1,024.0 KiB"},
-        {1048576, "1.0 MiB"},
-        {5u * 1048576 + 524288, "5.5 MiB"},
-        {1073741824, "1.0 GiB"},
-        {4294967295u, "4.0 GiB"},
-    };
-    for (const auto& [bytes, text] : cases) {
+    const NumberSeparators english{',', '.'}, german{'.', ','};
+    const std::pair<uint32_t, std::string> cases[] = {
+        {0, "0 bytes"},           {1, "1 byte"},           {2, "2 bytes"},
+        {1023, "1,023 bytes"},    {1024, "1.0 KiB"},       {1536, "1.5 KiB"},
+        {1048575, "1,024.0 KiB"}, {1048576, "1.0 MiB"},    {5u * 1048576 + 524288, "5.5 MiB"},
+        {1073741824, "1.0 GiB"},  {4294967295u, "4.0 GiB"}};
+    for (const auto& [bytes, text] : cases)
         EXPECT_EQ(FormatByteSize(english, bytes), text) << bytes;
-    }
-    EXPECT_EQ(FormatByteSize(NumberSeparators{'.', ','}, 1536), "1,5 KiB");
-    EXPECT_EQ(FormatByteSize(NumberSeparators{'.', ','}, 1000), "1.000 bytes");
+    EXPECT_EQ(FormatByteSize(german, 1536), "1,5 KiB");
+    EXPECT_EQ(FormatByteSize(german, 1000), "1.000 bytes");
 }
 
 TEST(OperatorModel, TrafficTotalsWrapAt32Bits) {

@@ -110,6 +110,9 @@ TEST_F(AreaCommands, StatesAndActivities) {
     EXPECT_EQ(LastActivity(), "Detaches 1 cell");
 
     Begin(11);
+    EXPECT_EQ(Command(11, "t:hide"), Texts{"1 {cells_processed_message}"});
+    EXPECT_EQ(Selected(CommandState::HIDE, 11), (CellSet{{0, 0}}));
+    EXPECT_EQ(LastActivity(), "Hides 1 cell");
     CacheMarker(1, 0, 7);
     struct Case {
         const char* line;
@@ -155,25 +158,6 @@ TEST_F(AreaCommands, SecondCommandRefusedWhileWorkIsPending) {
     Begin(12);
     CacheMarker(-1, 0, 8);
     EXPECT_EQ(Command(12, "t:hide"), Texts{"1 {cells_processed_message}"});
-}
-
-TEST_F(AreaCommands, HideOneCellEndToEnd) {
-    options["MaxCommands"] = "5";
-    Login();
-    Arrive({11, 7});
-    Begin(11);
-    ASSERT_EQ(tb.world.UserBuild(11, Shape(1000, -1000, "5")), 0);
-    tb.Tick(4);
-    ASSERT_NE(bot().cache.Entry(1, -1), nullptr);
-    ASSERT_NE(bot().cache.Entry(1, -1)->Id, 0);
-    Replies(11);
-
-    Say(11, "t:hide");
-    EXPECT_EQ(LastActivity(), "Hides 1 cell");
-    tb.Tick(4);
-    EXPECT_EQ(Replies(11), (Texts{"1 {cells_processed_message}", "{show_hide_finished_message}"}));
-    ASSERT_EQ(MarkersAt(1000, -1000).size(), 1u);
-    EXPECT_EQ(MarkersAt(1000, -1000)[0].action, "create visible no");
 }
 
 TEST_F(AreaCommands, SectorBox) {

@@ -147,12 +147,8 @@ TEST(Language, UnreadableVersionOrStructureChangesNothing) {
     const std::string keyed =
         "<section name=\"commands\"><param name=\"begin\">start</param></section>";
     t.dir.Write("lang.xml", LanguageFile(keyed, "five"));
-    try {
-        LoadLanguage(bot);
-        ADD_FAILURE() << "no error";
-    } catch (const EConvertError& error) {
-        EXPECT_STREQ(error.what(), "'five' is not a valid integer value");
-    }
+    EXPECT_EQ(ErrorOf<EConvertError>([&] { LoadLanguage(bot); }),
+              "'five' is not a valid integer value");
     EXPECT_EQ(bot.language[Lang::cmd_begin], "go");
 
     t.dir.Write("lang.xml", LanguageFile(keyed) + "</XmlConfigFile>");

@@ -65,12 +65,8 @@ TEST(XmlConfigFileTest, FindsTheFirstMatchingEntry) {
         EXPECT_EQ(file.ReadString(c.section, c.name, "default"), c.value) << c.section << c.name;
     EXPECT_EQ(file.ReadInteger("s", "n", 0), 42);
     EXPECT_EQ(file.ReadInteger("s", "absent", -7), -7);
-    try {
-        file.ReadInteger("s", "bad", 0);
-        ADD_FAILURE() << "no error";
-    } catch (const EConvertError& error) {
-        EXPECT_STREQ(error.what(), "'4x' is not a valid integer value");
-    }
+    EXPECT_EQ(test::ErrorOf<EConvertError>([&] { file.ReadInteger("s", "bad", 0); }),
+              "'4x' is not a valid integer value");
     file.WriteString("S", "", "first");
     EXPECT_EQ(file.ReadString("S", "bad", ""), "first");
 }

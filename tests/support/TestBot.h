@@ -56,6 +56,17 @@ std::string KeyLanguageFile(const std::map<std::string, std::string>& overrides 
 SimObjectSpec Shape(int32_t x, int32_t z, const std::string& description = {}, int32_t y = 0,
                     int32_t yaw = 0);
 
+// The message of the E that the call throws; "<no error>" when it returns.
+template <typename E, typename F>
+std::string ErrorOf(F&& call) {
+    try {
+        call();
+    } catch (const E& error) {
+        return error.what();
+    }
+    return "<no error>";
+}
+
 // The lines of a text.
 Texts Lines(const std::string& text);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/Errors.h"
+#include "support/TestBot.h"
 #include "terrain/IntList.h"
 #include "terrain/LinkList.h"
 
@@ -36,14 +37,8 @@ TEST(IntList, AddIndexOfRemoveDeleteAndItems) {
     ASSERT_EQ(list.Count(), 2);
     EXPECT_EQ(list.Items(0), 5);
     EXPECT_EQ(list.Items(1), -3);
-    for (int index : {2, -1, 1000}) {
-        try {
-            list.Items(index);
-            ADD_FAILURE() << "no error for index " << index;
-        } catch (const EListError& error) {
-            EXPECT_STREQ(error.what(), "Invalid list index.");
-        }
-    }
+    for (int index : {2, -1, 1000})
+        EXPECT_EQ(test::ErrorOf<EListError>([&] { list.Items(index); }), "Invalid list index.");
 }
 
 // An item that records its destruction, to see what the list owns.

@@ -36,12 +36,8 @@ TEST_F(CallbackTest, FindLookupDeleteAndCounts) {
     EXPECT_TRUE(CallbackSessionHasAny(bot(), kUser));
     EXPECT_FALSE(CallbackSessionHasAny(bot(), kUser + 1));
 
-    try {
-        CallbackFind(bot(), 2, 1, CallbackType::Delete);
-        ADD_FAILURE() << "no record expected";
-    } catch (const ETerrainNoCallback& error) {
-        EXPECT_STREQ(error.what(), "Terrain callback not found (cell: [2,1]; type: 1)");
-    }
+    EXPECT_EQ(ErrorOf<ETerrainNoCallback>([&] { CallbackFind(bot(), 2, 1, CallbackType::Delete); }),
+              "Terrain callback not found (cell: [2,1]; type: 1)");
     EXPECT_EQ(CallbackLookup(bot(), 2, 1, CallbackType::Delete), nullptr);
 
     CallbackDelete(bot(), 1, 2, CallbackType::Delete);

@@ -302,7 +302,7 @@ Texts RunScript() {
     return all;
 }
 
-TEST(SimWorldDeterminism, IdenticalRunsGiveIdenticalTextss) {
+TEST(SimWorldDeterminism, IdenticalRunsGiveIdenticalTraces) {
     const Texts first = RunScript();
     const Texts second = RunScript();
     EXPECT_GT(first.size(), 40u);
