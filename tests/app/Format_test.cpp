@@ -20,33 +20,26 @@ std::string English(std::string_view format, std::initializer_list<FormatArg> ar
 
 TEST(Format, FillsSpecifiersLikeTheFramework) {
     const void* pointer = reinterpret_cast<const void*>(static_cast<uintptr_t>(0xABCDEF));
+    // clang-format off
     const std::pair<std::string, std::string> cases[] = {
-        {English("%d cells", {42}), "42 cells"},
-        {English("%d", {-7}), "-7"},
-        {English("%.5d", {-42}), "-00042"},
-        {English("%5d|", {42}), "   42|"},
-        {English("%-5d|", {42}), "42   |"},
-        {English("%u", {-1}), "4294967295"},
+        {English("%d cells", {42}), "42 cells"},      {English("%d", {-7}), "-7"},
+        {English("%.5d", {-42}), "-00042"},           {English("%5d|", {42}), "   42|"},
+        {English("%-5d|", {42}), "42   |"},           {English("%u", {-1}), "4294967295"},
         {English("%u", {3000000000u}), "3000000000"},
-        {English("%x %X", {255, 255}), "FF FF"},
-        {English("%.8X", {0x1A2B}), "00001A2B"},
+        {English("%x %X", {255, 255}), "FF FF"},      {English("%.8X", {0x1A2B}), "00001A2B"},
         {English("%.8X", {-1}), "FFFFFFFF"},
         {English("%p", {pointer}), sizeof(void*) == 8 ? "0000000000ABCDEF" : "00ABCDEF"},
-        {English("%.6f%%", {12.5}), "12.500000%"},
-        {English("%.6f", {100.0 / 3}), "33.333333"},
+        {English("%.6f%%", {12.5}), "12.500000%"},    {English("%.6f", {100.0 / 3}), "33.333333"},
         {English("%.2f", {2.675}), "2.67"},  // the double just below 2.675
         {English("%.2f", {0.125}), "0.13"},  // an exact half rounds away from zero
-        {English("%.0f", {-0.4}), "0"},      // no "-0"
-        {English("%f", {1.0}), "1.00"},      // default precision 2
-        {English("%.0n", {441.0}), "441"},
-        {English("%.0n", {1234567.0}), "1,234,567"},
-        {English("%.0n", {999999.6}), "1,000,000"},
-        {English("%n", {-1234.5}), "-1,234.50"},
+        {English("%.0f", {-0.4}), "0"},  // no "-0"
+        {English("%f", {1.0}), "1.00"},  // default precision 2
+        {English("%.0n", {441.0}), "441"},            {English("%.0n", {1234567.0}), "1,234,567"},
+        {English("%.0n", {999999.6}), "1,000,000"},   {English("%n", {-1234.5}), "-1,234.50"},
         {English("%.*n KiB", {1, 1.5}), "1.5 KiB"},
         {English("%.*n", {3, 1234.56789}), "1,234.568"},
         {English("%-24s|", {"2026-01-01 00:00:00"}), "2026-01-01 00:00:00     |"},
-        {English("%-3s|", {"toolong"}), "toolong|"},
-        {English("%.3s", {"abcdef"}), "abc"},
+        {English("%-3s|", {"toolong"}), "toolong|"},  {English("%.3s", {"abcdef"}), "abc"},
         {English("%*d", {4, 7}), "   7"},
         {English("%0:s-%1:s-%0:s", {"a", "b"}), "a-b-a"},
         {English("%1:s %s %0:s %s", {"a", "b", "c"}), "b c a b"},
@@ -58,8 +51,8 @@ TEST(Format, FillsSpecifiersLikeTheFramework) {
         {Format(kGerman, "%.0n", {1234567.0}), "1.234.567"},
         {Format(kGerman, "%.2f", {1.5}), "1,50"},
         {Format(kGerman, "%.*n", {1, 1234.5}), "1.234,5"},
-        {Format("%.0n", {1000.0}), "1,000"},
-    };
+        {Format("%.0n", {1000.0}), "1,000"}};
+    // clang-format on
     for (std::size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
 }

@@ -10,24 +10,17 @@ namespace tv::test {
 namespace {
 
 TEST(SplitCommandLine, WordsQuotesAndBlanks) {
-    struct Case {
-        const char* text;
-        Texts words;
-    } cases[] = {
-        {"show", {"show"}},
-        {"show all ed", {"show", "all", "ed"}},
-        {" show", {"", "show"}},
-        {"show  1234", {"show", "", "1234"}},
-        {"show ", {"show"}},
-        {"show  ", {"show", ""}},
+    // clang-format off
+    const std::pair<const char*, Texts> cases[] = {
+        {"show", {"show"}},              {"show all ed", {"show", "all", "ed"}},
+        {" show", {"", "show"}},         {"show  1234", {"show", "", "1234"}},
+        {"show ", {"show"}},             {"show  ", {"show", ""}},
+        {"a'b c'd e", {"a'b c'd", "e"}}, {"show\tall", {"show\tall"}},
+        {"", {}},                        {" ", {""}},
         {"seed as 'john smith'", {"seed", "as", "'john smith'"}},
-        {"seed as 'john smith", {"seed", "as", "'john smith"}},
-        {"a'b c'd e", {"a'b c'd", "e"}},
-        {"show\tall", {"show\tall"}},
-        {"", {}},
-        {" ", {""}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.text), c.words) << c.text;
+        {"seed as 'john smith", {"seed", "as", "'john smith"}}};
+    // clang-format on
+    for (const auto& [text, words] : cases) EXPECT_EQ(SplitCommandLine(text), words) << text;
 }
 
 using Dispatcher = CommandTest;

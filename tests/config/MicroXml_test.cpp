@@ -42,18 +42,12 @@ std::string Read(const std::string& text) {
 }
 
 TEST(MicroXmlTest, ReadsTheTreeOfEachDocument) {
-    struct Case {
-        const char* document;
-        const char* tree;
-    };
-    const std::vector<Case> cases = {
-        {"<a><b/><c>x</c></a>", "a(b c\"x\")"},
-        {"<a>  </a>", "a"},
-        {"<a>x<!-- c -->y</a>", "a\"y\""},
-        {"<a><b></a></b>", "a(b)"},
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"<a><b/><c>x</c></a>", "a(b c\"x\")"},     {"<a>  </a>", "a"},
+        {"<a>x<!-- c -->y</a>", "a\"y\""},         {"<a><b></a></b>", "a(b)"},
+        {"<a>x<b/>y</a>", "a\"y\"(b)"},            {"<a><![CDATA[kept <out>]]></a>", "a"},
         {"<a>\r\n  one \t two\n\n three  </a>", "a\"one two three\""},
-        {"<a>x<b/>y</a>", "a\"y\"(b)"},
-        {"<a><![CDATA[kept <out>]]></a>", "a"},
         {"<?xml version=\"1.0\"?><!-- top --><?pi data?><a/>", "a"},
         {"<a k='1' j=\"two\"/>", "a[k=1,j=two]"},
         {"<a k=\"1\" K=\"2\" j=\"3\" k=\"4\"/>", "a[k=4,j=3]"},
@@ -61,17 +55,13 @@ TEST(MicroXmlTest, ReadsTheTreeOfEachDocument) {
         {"<a k=\"line\r\nnext\"/>", "a[k=line  next]"},
         {"<a>&lt;&gt;&amp;&apos;&quot;</a>", "a\"<>&'\"\""},
         {"<a>&#65;&#x42;&#X43;</a>", "a\"ABC\""},
-        {"<a>1&#zz;2</a>", "a\"1 2\""},
-        {"<a>&nobody;</a>", "a\"nobody\""},
+        {"<a>1&#zz;2</a>", "a\"1 2\""},          {"<a>&nobody;</a>", "a\"nobody\""},
         {"<!DOCTYPE a [<!ENTITY who \"the keeper\">]><a>by &who;</a>", "a\"by the keeper\""},
         {"<!DOCTYPE a [<!ENTITY w 'x'><!ENTITY w 'y'>]><a k=\"&w;\">&w;</a>", "a[k=x]\"x\""},
-        {"<a>fish & chips</a>", "a\"fish & chips\""},
-        {"<a/><b>ignored</b>", "a"},
-        {"text before <a>in</a> text after", "a\"in\""},
-        {"", "<none>"},
-        {"just text", "<none>"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(Read(c.document), c.tree) << c.document;
+        {"<a>fish & chips</a>", "a\"fish & chips\""}, {"<a/><b>ignored</b>", "a"},
+        {"text before <a>in</a> text after", "a\"in\""}, {"", "<none>"}, {"just text", "<none>"}};
+    // clang-format on
+    for (auto [document, tree] : cases) EXPECT_EQ(Read(document), tree) << document;
 }
 
 TEST(MicroXmlTest, DecodesUtf8DocumentsToWindows1252) {

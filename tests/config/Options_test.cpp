@@ -127,23 +127,20 @@ std::string SetAndRead(const std::string& key, const std::string& text) {
 }
 
 TEST(Options, ConvertsEachKindFromItsText) {
+    // clang-format off
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"UniPort", "5670", "5670"},
-        {"DefaultHeight", "-250", "-250"},
+        {"UniPort", "5670", "5670"},          {"DefaultHeight", "-250", "-250"},
         {"UniPort", "-1", "-1"},
         {"UniPort", "66x", "'66x' is not a valid integer value"},
         {"UniPort", "99999999999", "'99999999999' is not a valid integer value"},
-        {"AllowBots", "FALSE", "False"},
-        {"AllowBots", "tRuE", "True"},
-        {"AllowBots", "2", "True"},
-        {"AllowBots", "0", "False"},
+        {"AllowBots", "FALSE", "False"},      {"AllowBots", "tRuE", "True"},
+        {"AllowBots", "2", "True"},           {"AllowBots", "0", "False"},
         {"AllowBots", "yes", "'yes' is not a valid boolean value"},
-        {"FloodCommands", "7.3", "7.30"},
-        {"FloodCommands", "4,5", "4.50"},
-        {"FloodCommands", "12", "12.00"},
+        {"FloodCommands", "7.3", "7.30"},     {"FloodCommands", "4,5", "4.50"},
+        {"FloodCommands", "12", "12.00"},     {"World", "  Spaced World ", "  Spaced World "},
         {"FloodCommands", "1.2.3", "'1.2.3' is not a valid floating point value"},
-        {"FloodCommands", "inf", "'inf' is not a valid floating point value"},
-        {"World", "  Spaced World ", "  Spaced World "}};
+        {"FloodCommands", "inf", "'inf' is not a valid floating point value"}};
+    // clang-format on
     for (auto [key, text, result] : cases) EXPECT_EQ(SetAndRead(key, text), result) << key;
     Options options;
     EXPECT_FALSE(SetOptionText(options, "NoSuchOption", "1"));

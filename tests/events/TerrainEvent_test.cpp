@@ -215,14 +215,6 @@ TEST_F(EventTest, ClickOnAnotherObjectThanTheCachedMarkerOnlyLearnsIt) {
     EXPECT_NE(MarkersAt(3000, 5000)[0].number, marker.number);
 }
 
-TEST_F(EventTest, QueryOfAnEmptyCellLeavesItKnown) {
-    TerrainQueueAddCell(bot(), 5, -6, false);
-    Settle();
-    EXPECT_NE(bot().cache.FindCell(5, -6), -1);
-    EXPECT_EQ(Cached(5, -6).Id, 0);
-    EXPECT_TRUE(bot().world.callbacks.Empty());
-}
-
 TEST_F(EventTest, CellBeyondTheWorldIsIgnoredUntilTheNextCellInside) {
     const int32_t beyond = TestBot::kWorldSize + 1;
     CallbackAdd(bot(), 0, CallbackType::CellQuery, 15, 4, false, false, 0, 0);

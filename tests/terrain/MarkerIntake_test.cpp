@@ -41,32 +41,19 @@ TEST_F(IntakeTest, TextureTexts) {
         return std::string(ok ? "ok " : "bad ") + std::to_string(texture) + " " +
                std::to_string(rotation) + (hole ? " hole" : "");
     };
+    // Text, TextureMin, what is read. The scan skips blanks before a number, not before a comma.
+    // clang-format off
     const std::tuple<const char*, int32_t, const char*> rows[] = {
-        // text, TextureMin, read
-        {"", 0, "ok 0 0"},
-        {"HOLE", 0, "ok 0 0 hole"},
-        {"Hole", 0, "ok 0 0 hole"},
-        {"12", 0, "ok 12 0"},
-        {"12,90", 0, "ok 12 16384"},
-        {"12,180", 0, "ok 12 32768"},
-        {"12,270", 0, "ok 12 49152"},
-        {"12,0", 0, "ok 12 0"},
-        {"12,45", 0, "bad 12 0"},
-        {"12,-90", 0, "bad 12 0"},
-        {"abc", 0, "bad 7 0"},
-        {"600", 0, "bad 7 0"},
-        {"600,90", 0, "bad 7 0"},
-        {"-1", 0, "bad 7 0"},
-        {"", 5, "ok 0 0"},
-        {"3", 5, "bad 7 0"},
-        {",90", 0, "bad 7 0"},
-        {"99999999999", 0, "bad 7 0"},
-        {"99999999999,90", 0, "bad 7 0"},
-        {"300", 0, "ok 300 0"},
-        {"12abc", 0, "ok 12 0"},
-        {"12, 90", 0, "ok 12 16384"},  // the scan skips blanks before a number
-        {"12 ,90", 0, "ok 12 0"},      // but not before the comma
-        {"12,90xyz", 0, "ok 12 16384"}};
+        {"", 0, "ok 0 0"},            {"HOLE", 0, "ok 0 0 hole"},   {"Hole", 0, "ok 0 0 hole"},
+        {"12", 0, "ok 12 0"},         {"12,90", 0, "ok 12 16384"},  {"12,180", 0, "ok 12 32768"},
+        {"12,270", 0, "ok 12 49152"}, {"12,0", 0, "ok 12 0"},       {"12,45", 0, "bad 12 0"},
+        {"12,-90", 0, "bad 12 0"},    {"abc", 0, "bad 7 0"},        {"600", 0, "bad 7 0"},
+        {"600,90", 0, "bad 7 0"},     {"-1", 0, "bad 7 0"},         {"", 5, "ok 0 0"},
+        {"3", 5, "bad 7 0"},          {",90", 0, "bad 7 0"},        {"99999999999", 0, "bad 7 0"},
+        {"300", 0, "ok 300 0"},       {"12abc", 0, "ok 12 0"},      {"12, 90", 0, "ok 12 16384"},
+        {"12 ,90", 0, "ok 12 0"},     {"12,90xyz", 0, "ok 12 16384"},
+        {"99999999999,90", 0, "bad 7 0"}};
+    // clang-format on
     bot().options.DefaultTexture = 7;
     bot().options.TextureMax = 500;
     for (auto [text, textureMin, expected] : rows) {
@@ -107,18 +94,16 @@ TEST_F(IntakeTest, MarkerRecordFromObjectFields) {
 }
 
 TEST_F(IntakeTest, NewerOfTwoTimestamps) {
-    struct Row {
-        int32_t oldStamp, newStamp;
-        bool newer;
-    };
-    const Row rows[] = {
-        {100, 200, true}, {200, 100, false}, {100, 100, true},  // a tie goes to the arrival
-        {-5, -10, true},  {-10, -5, false},  {-5, -5, true},   {100, -5, true},
-        {-5, 100, false}, {0, 100, true},    {100, 0, true},   {0, 0, true}};
-    for (const Row& row : rows) {
-        EXPECT_EQ(MarkerIsNewer({.Timestamp = row.oldStamp}, {.Timestamp = row.newStamp}),
-                  row.newer)
-            << row.oldStamp << " then " << row.newStamp;
+    // Before, after, whether the later arrival is newer: a tie goes to the arrival.
+    // clang-format off
+    const std::tuple<int32_t, int32_t, bool> rows[] = {
+        {100, 200, true}, {200, 100, false}, {100, 100, true}, {-5, -10, true}, {-10, -5, false},
+        {-5, -5, true},   {100, -5, true},   {-5, 100, false}, {0, 100, true},  {100, 0, true},
+        {0, 0, true}};
+    // clang-format on
+    for (auto [before, after, newer] : rows) {
+        EXPECT_EQ(MarkerIsNewer({.Timestamp = before}, {.Timestamp = after}), newer)
+            << before << " then " << after;
     }
 }
 

@@ -141,6 +141,7 @@ TEST_F(QueryQueueTest, AnsweredQueryFillsTheCacheAndEndsItsRecord) {
                                              " n" + std::to_string(marker.number) +
                                              " owner77 y250 t" + std::to_string(marker.timestamp) +
                                              " tex12 r16384");
+    // An empty cell's answer leaves it known, without a marker.
     EXPECT_NE(bot().cache.FindCell(4, -4), -1);
     EXPECT_EQ(Cached(4, -4).Id, 0);
 }

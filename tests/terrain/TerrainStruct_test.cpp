@@ -115,21 +115,18 @@ TEST(TerrainStruct, CoordTextUsesCellsOnAnchorsAndDecimalsOtherwise) {
         int32_t x, z, y, yaw;
         std::string text;  // written with ".", which becomes the user's decimal separator
     };
-    const Case cases[] = {{-2000, 1500, 0, 0, "1.50N 2.00E"},
-                          {3000, -7000, 0, 0, "7S 3W"},
-                          {0, 0, 0, 0, "0N 0W"},
-                          {500, 0, 0, 0, "0.00N 0.50W"},
-                          // One unit off an anchor on either axis switches both axes to decimals.
-                          {3001, -7000, 0, 0, "7.00S 3.00W"},
-                          {3000, -6999, 0, 0, "7.00S 3.00W"},
-                          {-1, 0, 0, 0, "0.00N 0.00E"},
-                          {0, -1, 0, 0, "0.00S 0.00W"},
-                          {1000, 2000, 1999, 0, "2N 1W 1a"},
-                          {1000, 2000, -1999, 0, "2N 1W -1a"},
-                          {1000, 2000, 0, 905, "2N 1W 90"},
-                          {1000, 2000, 5000, 1800, "2N 1W 5a 180"},
-                          {1000, 2000, 999, 9, "2N 1W 0a 0"},
-                          {INT_MIN, INT_MIN, 0, 0, "2147483.65S 2147483.65E"}};
+    // One unit off an anchor on either axis switches both axes to decimals.
+    // clang-format off
+    const Case cases[] = {
+        {-2000, 1500, 0, 0, "1.50N 2.00E"},       {3000, -7000, 0, 0, "7S 3W"},
+        {0, 0, 0, 0, "0N 0W"},                    {500, 0, 0, 0, "0.00N 0.50W"},
+        {3001, -7000, 0, 0, "7.00S 3.00W"},       {3000, -6999, 0, 0, "7.00S 3.00W"},
+        {-1, 0, 0, 0, "0.00N 0.00E"},             {0, -1, 0, 0, "0.00S 0.00W"},
+        {1000, 2000, 1999, 0, "2N 1W 1a"},        {1000, 2000, -1999, 0, "2N 1W -1a"},
+        {1000, 2000, 0, 905, "2N 1W 90"},         {1000, 2000, 5000, 1800, "2N 1W 5a 180"},
+        {1000, 2000, 999, 9, "2N 1W 0a 0"},
+        {INT_MIN, INT_MIN, 0, 0, "2147483.65S 2147483.65E"}};
+    // clang-format on
     for (Case c : cases) {
         std::replace(c.text.begin(), c.text.end(), '.', UserSeparators().decimal);
         EXPECT_EQ(CoordText(c.x, c.z, c.y, c.yaw), c.text) << c.x << "," << c.z;
