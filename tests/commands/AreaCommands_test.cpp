@@ -31,7 +31,6 @@ protected:
 };
 
 TEST_F(AreaCommands, BoxAroundTheUserTruncatesTheAvatarCell) {
-    Login();
     Arrive({11, 7, 12340, -5600});
     Begin(11);
     for (int32_t z = -9; z <= -1; ++z)
@@ -51,7 +50,6 @@ TEST_F(AreaCommands, BoxAroundTheUserTruncatesTheAvatarCell) {
 }
 
 TEST_F(AreaCommands, ArgumentGrammar) {
-    Login();
     tb.world.AddCitizen(1234, "ada");
     Arrive({11, 7});                                            // no eminent domain
     Arrive({.session = 12, .citizen = 8, .rights = {50, 51}});  // eminent domain
@@ -101,7 +99,6 @@ TEST_F(AreaCommands, ArgumentGrammar) {
 }
 
 TEST_F(AreaCommands, StatesAndActivities) {
-    Login();
     Arrive({11, 7});
     CacheMarker(0, 0, 7);
     // detach runs without an enabled session.
@@ -142,8 +139,7 @@ TEST_F(AreaCommands, StatesAndActivities) {
 }
 
 TEST_F(AreaCommands, SecondCommandRefusedWhileWorkIsPending) {
-    options["MaxCommands"] = "2";
-    Login();
+    bot().options.MaxCommands = 2;
     Arrive({11, 7});
     Begin(11);
     for (int32_t x : {0, 1, 2}) CacheMarker(x, 0, 7);
@@ -161,8 +157,7 @@ TEST_F(AreaCommands, SecondCommandRefusedWhileWorkIsPending) {
 }
 
 TEST_F(AreaCommands, SectorBox) {
-    options["UseSectorBox"] = "True";
-    Login();
+    bot().options.SetFlag(OptionFlag::UseSectorBox, true);
     // Cell (-3, 17): sector x 0, sector z 2; rows 11..21 (the world ends at 20), columns -5..5.
     Arrive({11, 7, -3000, 17000});
     Begin(11);

@@ -17,6 +17,8 @@ protected:
         UseWorld(kWorld, kWorldSize);
         options["FloodCommands"] = "10.90";
     }
+    // Options and language overrides are set by the constructors; tests change options at run time.
+    void SetUp() override { Login(); }
 
     // A user of `citizen` working with the bot's own privileges: the caretaker.
     void EnterCaretaker(int32_t session, int32_t citizen = 50) {

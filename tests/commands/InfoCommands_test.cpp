@@ -19,7 +19,6 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 using SessionCommands = CommandTest;
 
 TEST_F(SessionCommands, BeginTwiceSaysNothingTheSecondTime) {
-    Login();
     Arrive({11, 7});
     Begin(11);
     EXPECT_EQ(Command(11, "t:begin"), Texts{});
@@ -29,8 +28,7 @@ TEST_F(SessionCommands, BeginTwiceSaysNothingTheSecondTime) {
 }
 
 TEST_F(SessionCommands, BeginDetachRecordsSeededCellsAndEndDetachesThem) {
-    options["MaxCommands"] = "0";
-    Login();
+    bot().options.MaxCommands = 0;
     Arrive({11, 7});
     EXPECT_EQ(Command(11, "t:begin detach"), Texts{"{detach_enable}"});
     SettleQueries();
@@ -46,7 +44,6 @@ TEST_F(SessionCommands, BeginDetachRecordsSeededCellsAndEndDetachesThem) {
 }
 
 TEST_F(SessionCommands, SessionsListsWorkingUsers) {
-    Login();
     Arrive({.session = 11, .citizen = 7, .name = "bob"});
     Arrive({.session = 12, .citizen = 8, .rights = {50, 68}, .name = "alice"});
     Arrive({.session = 13, .citizen = 9, .name = "'guest"});
@@ -68,7 +65,6 @@ TEST_F(SessionCommands, HelpVersionStats) {
         }
         Texts sent;
     } urls;
-    Login();
     tb.world.SetListener(&urls);
     Arrive({11, 7});
     EXPECT_EQ(Command(11, "t:help"), Texts{"{message}"});
@@ -82,13 +78,17 @@ TEST_F(SessionCommands, HelpVersionStats) {
     tb.world.SetListener(nullptr);
 }
 
-using CacheCommands = CommandTest;
+class CacheCommands : public CommandTest {
+protected:
+    void SetUp() override {
+        CommandTest::SetUp();
+        EnterCaretaker(12);
+        Arrive({11, 7});
+        Begin(11);
+    }
+};
 
 TEST_F(CacheCommands, ClearCacheEmptiesTheCacheAndStatsShowIt) {
-    Login();
-    EnterCaretaker(12);
-    Arrive({11, 7});
-    Begin(11);
     CacheMarker(1, 1, 7);
     ASSERT_GT(bot().cache.QueriedCells(), 0);
     const Texts before = Command(12, "t:stats");
@@ -112,11 +112,7 @@ TEST_F(CacheCommands, ClearCacheEmptiesTheCacheAndStatsShowIt) {
 }
 
 TEST_F(CacheCommands, ClearCacheWaitsForTheCommandQueue) {
-    options["MaxCommands"] = "0";
-    Login();
-    EnterCaretaker(12);
-    Arrive({11, 7});
-    Begin(11);
+    bot().options.MaxCommands = 0;
     for (auto [x, z] : {std::pair{0, 0}, {1, 0}, {0, 1}}) CacheMarker(x, z, 7);
     Command(11, "t:hide");
     EXPECT_EQ(Command(12, "t:clearcache"),
@@ -129,13 +125,15 @@ TEST_F(CacheCommands, ClearCacheWaitsForTheCommandQueue) {
 class RightsCommand : public CommandTest {
 protected:
     RightsCommand() { options["TerrainRights"] = "1,5,8"; }
+    void SetUp() override {
+        CommandTest::SetUp();
+        EnterCaretaker(12);
+    }
     std::string Rights() { return TerrainRightsToString(bot().rights); }
     void SetRights(const std::string& text) { TerrainRightsFromString(bot().rights, text); }
 };
 
 TEST_F(RightsCommand, Listing) {
-    Login();
-    EnterCaretaker(12);
     struct Case {
         const char* rights;
         Texts replies;
@@ -159,9 +157,7 @@ TEST_F(RightsCommand, Listing) {
 }
 
 TEST_F(RightsCommand, GrantAndRevokeReplies) {
-    Login();
     tb.world.AddCitizen(1234, "ada");
-    EnterCaretaker(12);
     struct Case {
         const char* rights;
         const char* line;
@@ -191,8 +187,6 @@ TEST_F(RightsCommand, GrantAndRevokeReplies) {
 }
 
 TEST_F(RightsCommand, GrantSwitchesOffOtherWorkersAndTellsTheGrantee) {
-    Login();
-    EnterCaretaker(12);
     Arrive({11, 5});
     Arrive({13, 8});
     Arrive({14, 9});
@@ -220,9 +214,7 @@ TEST_F(RightsCommand, GrantSwitchesOffOtherWorkersAndTellsTheGrantee) {
 }
 
 TEST_F(RightsCommand, ChangeIsSavedAndSurvivesARestart) {
-    options["MaxCommands"] = "3";
-    Login();
-    EnterCaretaker(12);
+    bot().options.MaxCommands = 3;
     Command(12, "t:rights add 9");
     Command(12, "t:rights remove 8");
     EXPECT_EQ(Rights(), "1,5,9");
@@ -242,8 +234,6 @@ TEST_F(RightsCommand, ChangeIsSavedAndSurvivesARestart) {
 }
 
 TEST_F(RightsCommand, FailedSaveKeepsTheChangeAndSaysSo) {
-    Login();
-    EnterCaretaker(12);
     // config.xml cannot be replaced once it is a folder.
     std::filesystem::remove(tb.dir.Path() / "config.xml");
     std::filesystem::create_directory(tb.dir.Path() / "config.xml");

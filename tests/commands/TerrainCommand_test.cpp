@@ -26,7 +26,6 @@ TEST(SplitCommandLine, WordsQuotesAndBlanks) {
 using Dispatcher = CommandTest;
 
 TEST_F(Dispatcher, ChatLinesReachTheDispatcher) {
-    Login();
     Arrive({11, 7});
     Begin(11);
     struct Case {
@@ -43,7 +42,6 @@ TEST_F(Dispatcher, ChatLinesReachTheDispatcher) {
 }
 
 TEST_F(Dispatcher, PreCheckRefusalLeavesTheSessionUntouched) {
-    Login();
     TTerrainSession& session = Arrive({11, 7});
     tb.clock.Advance(5000);
     for (const char* line :
@@ -60,19 +58,19 @@ TEST_F(Dispatcher, PreCheckRefusalLeavesTheSessionUntouched) {
     EXPECT_LE(session.lastActivity, bot().ClockSeconds());
 }
 
-TEST_F(Dispatcher, FirstOfTwoEqualWordsWins) {
-    // help comes before version in the table.
-    languageOverrides["commands/help"] = "version";
-    Login();
-    Arrive({11, 7});
-    EXPECT_EQ(Command(11, "t:version"), Texts{"{message}"});
-}
+class TranslatedWords : public CommandTest {
+protected:
+    TranslatedWords() {
+        languageOverrides["commands/help"] = "version";
+        languageOverrides["commands/show"] = "montrer";
+        languageOverrides["commands/begin"] = "commencer";
+    }
+};
 
-TEST_F(Dispatcher, TranslatedWordsReplaceTheKeysButClearCacheStays) {
-    languageOverrides["commands/show"] = "montrer";
-    languageOverrides["commands/begin"] = "commencer";
-    Login();
+TEST_F(TranslatedWords, ReplaceTheKeysButClearCacheStaysAndTheFirstOfTwoEqualWordsWins) {
     EnterCaretaker(12);
+    // help comes before version in the table.
+    EXPECT_EQ(Command(12, "t:version"), Texts{"{message}"});
     EXPECT_EQ(Command(12, "t:commencer"), Texts{"{enable_message}"});
     EXPECT_EQ(Command(12, "t:show"), Texts{"'SHOW' {invalid_command_error}"});
     EXPECT_EQ(Command(12, "t:montrer"), Texts{"{no_cells_message}"});
@@ -80,7 +78,6 @@ TEST_F(Dispatcher, TranslatedWordsReplaceTheKeysButClearCacheStays) {
 }
 
 TEST_F(Dispatcher, ParseCitNumFromString) {
-    Login();
     tb.world.AddCitizen(1234, "ada");
     tb.world.AddCitizen(77, "john smith");
     const std::pair<const char*, int32_t> cases[] = {
@@ -92,7 +89,6 @@ TEST_F(Dispatcher, ParseCitNumFromString) {
 }
 
 TEST_F(Dispatcher, ParseCitNumRepliesForUnknownNamesAndDefaultsToOwnNumber) {
-    Login();
     TTerrainSession& session = Arrive({11, 7});
     tb.world.AddCitizen(1234, "ada");
     struct Case {

@@ -19,7 +19,6 @@ protected:
 
 // The texture text's grammar belongs to the marker intake; here: what reaches the queue.
 TEST_F(TextureCommand, TextureWordsAndFallBacks) {
-    Login();
     Arrive({11, 7});
     Begin(11);
     CacheMarker(1, 1, 7);
@@ -39,7 +38,6 @@ TEST_F(TextureCommand, TextureWordsAndFallBacks) {
 }
 
 TEST_F(TextureCommand, MissingWordAndEmptyArea) {
-    Login();
     Arrive({11, 7});
     Begin(11);
     const std::size_t entries = tb.ActivityMessages().size();
@@ -50,7 +48,6 @@ TEST_F(TextureCommand, MissingWordAndEmptyArea) {
 }
 
 TEST_F(TextureCommand, AllCoversTheWorldSizeAroundTheAvatar) {
-    Login();
     Arrive({11, 7, 10000, 10000});
     Begin(11);
     // Rows and columns -10..30 around cell (10, 10); rows end at the world's edge (20).
@@ -67,7 +64,6 @@ TEST_F(TextureCommand, AllCoversTheWorldSizeAroundTheAvatar) {
 using SeedCommand = CommandTest;
 
 TEST_F(SeedCommand, PlantsOnTheRoundedCellAnchor) {
-    Login();
     Arrive({11, 7, 12600, -3400});
     Begin(11);
     const std::string where = CoordText(13000, -3000, 0, 0);
@@ -79,7 +75,6 @@ TEST_F(SeedCommand, PlantsOnTheRoundedCellAnchor) {
 }
 
 TEST_F(SeedCommand, SeedAsNeedsEminentDomain) {
-    Login();
     tb.world.AddCitizen(1234, "ada");
     tb.world.AddCitizen(77, "john smith");
     Arrive({11, 7});
@@ -109,7 +104,6 @@ TEST_F(SeedCommand, SeedAsNeedsEminentDomain) {
 }
 
 TEST_F(SeedCommand, Refusals) {
-    Login();
     Arrive({11, 7, 0, 19400});
     Begin(11);
     // 20 600 rounds to cell 21, beyond the world's 20.
@@ -130,7 +124,6 @@ TEST_F(SeedCommand, Refusals) {
 }
 
 TEST_F(SeedCommand, UnknownCellIsQueriedFirst) {
-    Login();
     Arrive({11, 7});
     Begin(11);
     // The move and the chat arrive in the same wait: the new cell is not known yet.
@@ -151,7 +144,6 @@ TEST_F(SeedCommand, UnknownCellIsQueriedFirst) {
 using ClickMode = CommandTest;
 
 TEST_F(ClickMode, ReportsAndChangesTheMode) {
-    Login();
     Arrive({11, 7});
     Begin(11);
     TTerrainSession& session = SessionOf(11);

@@ -184,10 +184,6 @@ Texts BotTest::QueuedCommands() const {
     return texts;
 }
 
-Texts BotTest::DebugLines() const {
-    return Lines(tb.dir.Read("debug.log"));
-}
-
 std::string BotTest::LastActivity() const {
     return tb.ActivityMessages().back();
 }

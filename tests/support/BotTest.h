@@ -86,7 +86,6 @@ protected:
     Cells RecordCells(CallbackType type) const;
     // "x,z STATE sSession", with " hole", " tTexture rRotation" when set.
     Texts QueuedCommands() const;
-    Texts DebugLines() const;
     std::string LastActivity() const;
 
 private:
