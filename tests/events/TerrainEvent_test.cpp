@@ -35,7 +35,12 @@ protected:
     static constexpr int32_t kUser = 801;
     static constexpr int32_t kCitizen = 81;
 
-    void SetUp() override { Login(); }
+    // The user at (-8, -8), far from the cells the tests use, with terrain enabled.
+    void SetUp() override {
+        Login();
+        user = &Arrive({kUser, kCitizen, -8000, -8000, true});
+    }
+    TTerrainSession* user = nullptr;
 
     // The attributes of a terrain marker object event, as the world would set them.
     void MarkerAttributes(int32_t x, int32_t z, int32_t id, uint32_t number) {
@@ -76,7 +81,6 @@ TEST_F(EventTest, OnlyTypeZeroTerrainModelsAreMarkers) {
     };
     const Row rows[] = {
         {1, 0, "Terrain.RWX", true}, {2, 1, "terrain.rwx", false}, {3, 0, "tree01.rwx", false}};
-    Arrive({kUser, kCitizen, -8000, -8000, true});
     for (const Row& row : rows) {
         SimObjectSpec shape = Shape(row.cellX * 1000, 7000, "4");
         shape.type = row.type;
@@ -105,7 +109,7 @@ TEST_F(EventTest, ClickModesAndTheirWords) {
                         {0, "", "", Lang::invalid_clickmode},
                         {5, "", "", Lang::invalid_clickmode},
                         {9, "", "", Lang::invalid_clickmode}};
-    TTerrainSession& session = Arrive({kUser, kCitizen, -8000, -8000, true});
+    TTerrainSession& session = *user;
     ASSERT_EQ(tb.world.UserBuild(kUser, Shape(2000, -3000, "4")), 0);
     Settle();
     bot().options.MaxCommands = 0;  // keep the queued commands still
@@ -137,7 +141,7 @@ TEST_F(EventTest, ClickModesAndTheirWords) {
 TEST_F(EventTest, ClickingMarkersKeepsTheSessionFromIdlingOut) {
     bot().options.WarnTime = 30;
     bot().options.DisableTime = 60;
-    TTerrainSession& session = Arrive({kUser, kCitizen, -8000, -8000, true});
+    TTerrainSession& session = *user;
     Place(4, 4, "4", kCitizen);
     Learn(4, 4);
     tb.clock.Advance(50'000);
@@ -191,7 +195,6 @@ TEST_F(EventTest, ClickGates) {
 }
 
 TEST_F(EventTest, ClickOnAnUncachedCellLearnsTheMarkerAndActs) {
-    Arrive({kUser, kCitizen, -8000, -8000, true});
     const SimObject marker = Place(3, -5, "6", kCitizen);
     Click(kUser, 3000, -5000);
     EXPECT_EQ(Cached(3, -5).Id, marker.id);
@@ -199,7 +202,6 @@ TEST_F(EventTest, ClickOnAnUncachedCellLearnsTheMarkerAndActs) {
 }
 
 TEST_F(EventTest, ClickOnAnotherObjectThanTheCachedMarkerOnlyLearnsIt) {
-    Arrive({kUser, kCitizen, -8000, -8000, true});
     const SimObject marker = Place(3, 5, "6", kCitizen);
     Learn(3, 5);
     SimObjectSpec stray = Shape(3200, 5100, "6");
@@ -239,7 +241,6 @@ TEST_F(EventTest, CellBeyondTheWorldIsIgnoredUntilTheNextCellInside) {
 }
 
 TEST_F(EventTest, SelectQueuesAnUncachedCellFirst) {
-    Arrive({kUser, kCitizen, -8000, -8000, true});
     Place(4, -4, "4");
     Place(6, -4, "4");
     Learn(6, -4);
