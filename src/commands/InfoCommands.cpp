@@ -52,18 +52,25 @@ void SaveRightsChange(Bot& bot, const TTerrainSession& session) {
     }
 }
 
+// A grant or revoke in force: the users concerned are told, the other working users switched
+// off, the caretaker answered, the change logged and saved.
+void RightsChanged(Bot& bot, TTerrainSession& session, Lang message, const char* activity,
+                   int32_t citnum) {
+    const std::string& text = bot.language[message];
+    NotifyRightsChange(bot, session, text, citnum);
+    Reply(bot, session.session, "%s%d", {text, citnum});
+    AddActivity(bot, ActivityCategory::Command, Format(activity, {citnum}), session.privilege,
+                session.name);
+    SaveRightsChange(bot, session);
+}
+
 void GrantRights(Bot& bot, TTerrainSession& session, int32_t citnum) {
     if (TerrainRightsHasCitizen(bot.rights, citnum)) {
         Reply(bot, session.session, "%d: %s", {citnum, bot.language[Lang::citnum_rights_error]});
         return;
     }
     TerrainRightsAdd(bot.rights, citnum);
-    const std::string& granted = bot.language[Lang::rights_granted_message];
-    NotifyRightsChange(bot, session, granted, citnum);
-    Reply(bot, session.session, "%s%d", {granted, citnum});
-    AddActivity(bot, ActivityCategory::Command, Format("Granted rights to #%d", {citnum}),
-                session.privilege, session.name);
-    SaveRightsChange(bot, session);
+    RightsChanged(bot, session, Lang::rights_granted_message, "Granted rights to #%d", citnum);
 }
 
 void RevokeRights(Bot& bot, TTerrainSession& session, int32_t citnum) {
@@ -81,12 +88,7 @@ void RevokeRights(Bot& bot, TTerrainSession& session, int32_t citnum) {
         return;
     }
     bot.rights = changed;
-    const std::string& revoked = bot.language[Lang::rights_revoked_message];
-    NotifyRightsChange(bot, session, revoked, citnum);
-    Reply(bot, session.session, "%s%d", {revoked, citnum});
-    AddActivity(bot, ActivityCategory::Command, Format("Revoked rights of #%d", {citnum}),
-                session.privilege, session.name);
-    SaveRightsChange(bot, session);
+    RightsChanged(bot, session, Lang::rights_revoked_message, "Revoked rights of #%d", citnum);
 }
 
 }  // namespace
