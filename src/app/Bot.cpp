@@ -40,21 +40,23 @@ void Bot::Start() {
 }
 
 void Bot::FatalStop(const std::string& message) {
-    sdk.aw_destroy();
-    frontEnd.ShowError(message);
-    AddActivity(*this, ActivityCategory::Error, message);
-    model.SetStatus(StatusIndex::Terminated);
-    model.SetLinkText(LinkIndex::Offline);
+    Stop(message, StatusIndex::Terminated);
     sdk.aw_term();
     terminated = true;
-    timerEnabled = false;
 }
 
 void Bot::StopWithError(const std::string& message) {
+    Stop(message, StatusIndex::Ready);
+    // The instance is gone: the button offers a new login whenever the failure came.
+    model.SetButton(ButtonAction::Login, true);
+}
+
+void Bot::Stop(const std::string& message, StatusIndex status) {
     sdk.aw_destroy();
+    timerEnabled = false;
     frontEnd.ShowError(message);
     AddActivity(*this, ActivityCategory::Error, message);
-    model.SetStatus(StatusIndex::Ready);
+    model.SetStatus(status);
     model.SetLinkText(LinkIndex::Offline);
 }
 

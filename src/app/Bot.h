@@ -112,6 +112,7 @@ public:
     bool InTick() const { return inTick_; }
 
 private:
+    void Stop(const std::string& message, StatusIndex status);
     void Heartbeat();
     void RefreshWindow();
     bool inTick_ = false;

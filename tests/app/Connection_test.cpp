@@ -121,5 +121,24 @@ TEST(Logout, FlushesQueuedMessagesFivePerSecond) {
     EXPECT_TRUE(bot.messages.Empty());
 }
 
+TEST(Connection, RightsLostWhileAwayStopTheBotAndOfferLogin) {
+    TestBot t;
+    Bot& bot = t.Login();
+    t.Tick();
+    t.world.Disconnect();
+    t.Tick();
+    t.world.SetWorldRight(TestBot::kWorld, TestBot::kBotCitizen, 57, false);
+    t.world.Reconnect();
+    t.Tick();
+    EXPECT_EQ(t.frontEnd.errors,
+              std::vector<std::string>{"Caretaker rights are required in this world."});
+    EXPECT_EQ(t.world.aw_session(), 0);
+    EXPECT_EQ(bot.model.Status(), "Ready");
+    EXPECT_EQ(bot.model.Stat(1), "Offline");
+    EXPECT_STREQ(bot.model.ButtonCaption(), "&Login");
+    EXPECT_TRUE(bot.model.ButtonEnabled());
+    EXPECT_FALSE(bot.timerEnabled);
+}
+
 }  // namespace
 }  // namespace tv::test
