@@ -37,7 +37,7 @@ TAwMessage& EnqueueMessage(TAwMsgQueue& queue, int32_t session, MessageKind kind
     return queue.Append(std::move(message));
 }
 
-void SendQueuedMessage(AwSdk& sdk, const TAwMessage& message) {
+void SendMessageNow(AwSdk& sdk, const TAwMessage& message) {
     switch (message.kind) {
         case MessageKind::Whisper:
             sdk.aw_whisper(message.session, message.text);
@@ -55,6 +55,10 @@ void SendQueuedMessage(AwSdk& sdk, const TAwMessage& message) {
             sdk.aw_console_message(message.session);
             break;
     }
+}
+
+void SendQueuedMessage(AwSdk& sdk, const TAwMessage& message) {
+    SendMessageNow(sdk, message);
     sdk.aw_wait(0);
 }
 
@@ -74,6 +78,15 @@ void Reply(Bot& bot, int32_t session, std::string_view format,
            std::initializer_list<FormatArg> args) {
     std::string text = Format(format, args);
     EnqueueReply(bot.messages, session, kReplyPrefix + text);
+}
+
+void ReplyNow(Bot& bot, int32_t session, const std::string& text) {
+    TAwMessage message;
+    message.session = session;
+    message.kind = MessageKind::Console;
+    message.colour3 = 255;
+    message.text = kReplyPrefix + text;
+    SendMessageNow(bot.sdk, message);
 }
 
 std::vector<std::string> PackReplyLines(const std::vector<std::string>& items) {

@@ -54,10 +54,15 @@ TAwMessage& EnqueueMessage(TAwMsgQueue& queue, int32_t session, MessageKind kind
 // Sends up to five messages; returns how many are left.
 std::size_t PumpMessages(Bot& bot);
 void SendQueuedMessage(AwSdk& sdk, const TAwMessage& message);
+// The SDK calls of one message, without the wait that follows a queued send.
+void SendMessageNow(AwSdk& sdk, const TAwMessage& message);
 
 // Formats one text (throws EConvertError on a mismatch) and queues it for one user.
 void Reply(Bot& bot, int32_t session, std::string_view format,
            std::initializer_list<FormatArg> args = {});
+// Sends one reply at once, past the queue: only for a user who is about to be sent away, whom a
+// queued message would no longer reach.
+void ReplyNow(Bot& bot, int32_t session, const std::string& text);
 // The lines ReplyList queues, each starting with the prefix; none for an empty list.
 std::vector<std::string> PackReplyLines(const std::vector<std::string>& items);
 // Packs the strings into lines: ", " between items, a new line when prefix+line+item >= 246.

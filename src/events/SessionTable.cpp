@@ -174,7 +174,8 @@ void FloodCheck(Bot& bot, int32_t sessionNumber) {
         else if (session->floodCount >= 1)
             --session->floodCount;
         if (withinWindow && static_cast<double>(session->floodCount) >= limit) {
-            Tell(bot, *session, bot.language[Lang::flood_message]);
+            // Sent at once: a queued message would leave after the eject and reach nobody.
+            ReplyNow(bot, sessionNumber, bot.language[Lang::flood_message]);
             bot.sdk.aw_int_set(attr::EjectSession, sessionNumber);
             bot.sdk.aw_int_set(attr::EjectDuration, bot.options.FloodEjectDuration);
             const int result = bot.sdk.aw_world_eject();
