@@ -1,0 +1,48 @@
+// The newcomer's demo scene, played in virtual time: it must show what it promises.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "commands/TerrainRights.h"
+#include "nox/DemoScene.h"
+#include "support/TestBot.h"
+
+namespace tv::test {
+namespace {
+
+bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+TEST(DemoScene, ShowsTheBotAtWork) {
+    TestBot t;
+    Bot& bot = t.Login();
+    DemoScene demo(t.world, TestBot::kWorld);
+    demo.Prepare();
+    TerrainRightsFromString(bot.rights, DemoScene::kRights);
+    for (int64_t elapsed = 0; !demo.Finished() || elapsed < 40000; elapsed += 250) {
+        demo.Advance(elapsed);
+        t.Tick();
+    }
+    auto activity = t.ActivityMessages();
+    EXPECT_TRUE(Contains(activity, "Seeds at 1N 1W"));
+    EXPECT_TRUE(Contains(activity, "Seeds at 2N 2W"));
+    EXPECT_TRUE(Contains(activity, "Hides 2 cells"));
+    EXPECT_TRUE(Contains(activity, "Shows 2 cells"));
+    EXPECT_TRUE(Contains(activity, "Ejected for flooding"));
+    EXPECT_TRUE(Contains(activity, "Disables terrain"));
+    // The textured markers stand visible on their anchors.
+    for (int32_t at : {1000, 2000}) {
+        const SimObject* marker = t.world.ObjectAt(TestBot::kWorld, at, at);
+        ASSERT_NE(marker, nullptr) << at;
+        EXPECT_EQ(marker->description, "12,90");
+        EXPECT_EQ(marker->action, "");
+    }
+    // The user without terrain rights is refused, and his marker does not stay.
+    EXPECT_TRUE(Contains(t.ConsoleTo(12), "You do not have terrain rights in terra."));
+    EXPECT_EQ(t.world.ObjectAt(TestBot::kWorld, -3000, 4000), nullptr);
+    EXPECT_EQ(bot.sessions.FindSession(13), nullptr);
+}
+
+}  // namespace
+}  // namespace tv::test
