@@ -68,6 +68,12 @@ void AppendClosing(std::string& out, const TMicroXmlElement& element) {
 
 }  // namespace
 
+std::string XmlEscaped(std::string_view text) {
+    std::string out;
+    AppendEscaped(out, text, false);
+    return out;
+}
+
 TMicroXmlElement::TMicroXmlElement(TMicroXmlElement* parent, std::string name)
     : Name(std::move(name)), parent_(parent) {}
 

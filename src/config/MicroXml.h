@@ -17,6 +17,9 @@
 
 namespace tv {
 
+// The five markup characters as references; other bytes unchanged (how names are written).
+std::string XmlEscaped(std::string_view text);
+
 // A structural error in a document being read.
 class EMicroXmlError final : public Exception {
 public:

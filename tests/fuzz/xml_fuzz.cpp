@@ -21,32 +21,6 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-std::string Escaped(const std::string& name) {
-    std::string out;
-    for (char c : name) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&apos;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 // The re-read tree equals the written one: names come back in their escaped form (names are
 // taken as written), values and leaf texts come back byte for byte.
 void CheckSameTree(const tv::TMicroXmlElement& written, const tv::TMicroXmlElement& reread) {
@@ -58,10 +32,10 @@ void CheckSameTree(const tv::TMicroXmlElement& written, const tv::TMicroXmlEleme
     while (!pending.empty()) {
         Pair p = pending.back();
         pending.pop_back();
-        Check(Escaped(p.a->Name) == p.b->Name);
+        Check(tv::XmlEscaped(p.a->Name) == p.b->Name);
         Check(p.a->AttributeCount() == p.b->AttributeCount());
         for (std::size_t i = 0; i < p.a->AttributeCount(); ++i) {
-            Check(Escaped(p.a->Attribute(i).Name) == p.b->Attribute(i).Name);
+            Check(tv::XmlEscaped(p.a->Attribute(i).Name) == p.b->Attribute(i).Name);
             Check(p.a->Attribute(i).Value == p.b->Attribute(i).Value);
         }
         Check(p.a->ChildCount() == p.b->ChildCount());
