@@ -99,6 +99,12 @@ constexpr std::array<LangKeyInfo, kLangKeyCount> kCatalogue = {{
     {"commands", "version"},
 }};
 
+constexpr std::array<AddedTextInfo, kAddedTextCount> kAddedTexts = {{
+    {"messages", "cells_unchanged_message",
+     "Some cells could not be changed: the world refused the request. They now show what the "
+     "world holds."},
+}};
+
 constexpr int kLanguageVersion = 5;
 
 }  // namespace
@@ -107,8 +113,20 @@ const LangKeyInfo& LangInfo(Lang key) {
     return kCatalogue.at(static_cast<std::size_t>(key));
 }
 
+const AddedTextInfo& AddedInfo(Added key) {
+    return kAddedTexts.at(static_cast<std::size_t>(key));
+}
+
+LanguageCatalogue::LanguageCatalogue() {
+    for (std::size_t i = 0; i < kAddedTextCount; ++i) added_[i] = kAddedTexts[i].english;
+}
+
 void LanguageCatalogue::Set(Lang key, const std::string& text) {
     texts_.at(static_cast<std::size_t>(key)) = text.substr(0, kLangTextLimit);
+}
+
+void LanguageCatalogue::Set(Added key, const std::string& text) {
+    added_.at(static_cast<std::size_t>(key)) = text.substr(0, kLangTextLimit);
 }
 
 void LoadLanguage(Bot& bot) {
@@ -121,6 +139,9 @@ void LoadLanguage(Bot& bot) {
         bot.language.Set(static_cast<Lang>(i),
                          file.ReadString(info.section, info.key, kMissingTextPlaceholder));
     }
+    for (const AddedTextInfo& info : kAddedTexts)
+        bot.language.Set(static_cast<Added>(&info - kAddedTexts.data()),
+                         file.ReadString(info.section, info.key, info.english));
 }
 
 }  // namespace tv

@@ -118,14 +118,31 @@ inline constexpr const char* kMissingTextPlaceholder =
     "As part of a required test protocol, the Quorvel Agency must inform you that the statement "
     "which would otherwise go here is missing.";
 
+// Texts added after the 83 of the catalogue. Language files written before them lack them, so
+// a missing one reads as its English text here, never as the placeholder.
+enum class Added : int { cells_unchanged_message, Count };
+
+inline constexpr std::size_t kAddedTextCount = static_cast<std::size_t>(Added::Count);
+
+struct AddedTextInfo {
+    const char* section;
+    const char* key;
+    const char* english;
+};
+const AddedTextInfo& AddedInfo(Added key);
+
 class LanguageCatalogue final {
 public:
+    LanguageCatalogue();
     const std::string& operator[](Lang key) const { return texts_[static_cast<std::size_t>(key)]; }
+    const std::string& operator[](Added key) const { return added_[static_cast<std::size_t>(key)]; }
     // Stores the text cut to its first 255 characters.
     void Set(Lang key, const std::string& text);
+    void Set(Added key, const std::string& text);
 
 private:
     std::array<std::string, kLangKeyCount> texts_{};
+    std::array<std::string, kAddedTextCount> added_{};
 };
 
 // Reads the file named by LanguageFilename (relative to the working folder). Version other than

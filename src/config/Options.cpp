@@ -18,50 +18,139 @@ namespace {
 using K = OptionKind;
 
 constexpr std::array<OptionDescriptor, 23> kOptionTable = {{
-    {"CitizenNumber", K::Integer, "0", true,
-     [](Options& o) -> OptionStorage { return &o.Login.CitizenNumber; }},
-    {"PrivilegePassword", K::String, "", true,
-     [](Options& o) -> OptionStorage { return &o.Login.PrivilegePassword; }},
-    {"UniHost", K::String, kDefaultUniverseHost, true,
-     [](Options& o) -> OptionStorage { return &o.Login.UniHost; }},
-    {"UniPort", K::Integer, "6670", true,
-     [](Options& o) -> OptionStorage { return &o.Login.UniPort; }},
-    {"World", K::String, "", true, [](Options& o) -> OptionStorage { return &o.Login.World; }},
-    {"WarnTime", K::Integer, "30", true, [](Options& o) -> OptionStorage { return &o.WarnTime; }},
-    {"DisableTime", K::Integer, "60", true,
-     [](Options& o) -> OptionStorage { return &o.DisableTime; }},
-    {"DefaultHeight", K::Integer, "-10", false,
-     [](Options& o) -> OptionStorage { return &o.DefaultHeight; }},
-    {"TextureMin", K::Integer, "0", false,
-     [](Options& o) -> OptionStorage { return &o.TextureMin; }},
-    {"TextureMax", K::Integer, "500", false,
-     [](Options& o) -> OptionStorage { return &o.TextureMax; }},
-    {"MaxQueries", K::Integer, "5", false,
-     [](Options& o) -> OptionStorage { return &o.MaxQueries; }},
-    {"MaxCommands", K::Integer, "5", false,
-     [](Options& o) -> OptionStorage { return &o.MaxCommands; }},
-    {"DefaultTexture", K::Integer, "0", false,
-     [](Options& o) -> OptionStorage { return &o.DefaultTexture; }},
-    {"FloodCommands", K::Float, "10.05", false,
-     [](Options& o) -> OptionStorage { return &o.FloodCommands; }},
-    {"FloodEjectDuration", K::Integer, "900", false,
-     [](Options& o) -> OptionStorage { return &o.FloodEjectDuration; }},
-    {"LanguageFilename", K::String, "english.xml", false,
-     [](Options& o) -> OptionStorage { return &o.LanguageFilename; }},
-    {"LogFileName", K::String, "log.txt", false,
-     [](Options& o) -> OptionStorage { return &o.LogFileName; }},
-    {"AllowBots", K::Flag, "1", false,
-     [](Options&) -> OptionStorage { return OptionFlag::AllowBots; }},
-    {"AllowTourists", K::Flag, "1", false,
-     [](Options&) -> OptionStorage { return OptionFlag::AllowTourists; }},
-    {"AlwaysEnabled", K::Flag, "0", false,
-     [](Options&) -> OptionStorage { return OptionFlag::AlwaysEnabled; }},
-    {"EnableLog", K::Flag, "0", false,
-     [](Options&) -> OptionStorage { return OptionFlag::EnableLog; }},
-    {"RightsNotify", K::Flag, "1", false,
-     [](Options&) -> OptionStorage { return OptionFlag::RightsNotify; }},
-    {"UseSectorBox", K::Flag, "0", false,
-     [](Options&) -> OptionStorage { return OptionFlag::UseSectorBox; }},
+    {"CitizenNumber",
+     K::Integer,
+     "0",
+     true,
+     [](Options& o) -> OptionStorage { return &o.Login.CitizenNumber; },
+     {0, 2147483647, true}},
+    {"PrivilegePassword",
+     K::String,
+     "",
+     true,
+     [](Options& o) -> OptionStorage { return &o.Login.PrivilegePassword; },
+     {}},
+    {"UniHost",
+     K::String,
+     kDefaultUniverseHost,
+     true,
+     [](Options& o) -> OptionStorage { return &o.Login.UniHost; },
+     {}},
+    {"UniPort",
+     K::Integer,
+     "6670",
+     true,
+     [](Options& o) -> OptionStorage { return &o.Login.UniPort; },
+     {1, 65535, true}},
+    {"World", K::String, "", true, [](Options& o) -> OptionStorage { return &o.Login.World; }, {}},
+    {"WarnTime",
+     K::Integer,
+     "30",
+     true,
+     [](Options& o) -> OptionStorage { return &o.WarnTime; },
+     {0, 31536000, true}},
+    {"DisableTime",
+     K::Integer,
+     "60",
+     true,
+     [](Options& o) -> OptionStorage { return &o.DisableTime; },
+     {0, 31536000, true}},
+    {"DefaultHeight",
+     K::Integer,
+     "-10",
+     false,
+     [](Options& o) -> OptionStorage { return &o.DefaultHeight; },
+     {-1000000, 1000000, true}},
+    {"TextureMin",
+     K::Integer,
+     "0",
+     false,
+     [](Options& o) -> OptionStorage { return &o.TextureMin; },
+     {0, kTextureLimit, true}},
+    {"TextureMax",
+     K::Integer,
+     "500",
+     false,
+     [](Options& o) -> OptionStorage { return &o.TextureMax; },
+     {0, kTextureLimit, true}},
+    {"MaxQueries",
+     K::Integer,
+     "5",
+     false,
+     [](Options& o) -> OptionStorage { return &o.MaxQueries; },
+     {1, 10000, true}},
+    {"MaxCommands",
+     K::Integer,
+     "5",
+     false,
+     [](Options& o) -> OptionStorage { return &o.MaxCommands; },
+     {1, 10000, true}},
+    {"DefaultTexture",
+     K::Integer,
+     "0",
+     false,
+     [](Options& o) -> OptionStorage { return &o.DefaultTexture; },
+     {0, kTextureLimit, true}},
+    {"FloodCommands",
+     K::Float,
+     "10.05",
+     false,
+     [](Options& o) -> OptionStorage { return &o.FloodCommands; },
+     {0.01, 10000, true}},
+    {"FloodEjectDuration",
+     K::Integer,
+     "900",
+     false,
+     [](Options& o) -> OptionStorage { return &o.FloodEjectDuration; },
+     {0, 31536000, true}},
+    {"LanguageFilename",
+     K::String,
+     "english.xml",
+     false,
+     [](Options& o) -> OptionStorage { return &o.LanguageFilename; },
+     {}},
+    {"LogFileName",
+     K::String,
+     "log.txt",
+     false,
+     [](Options& o) -> OptionStorage { return &o.LogFileName; },
+     {}},
+    {"AllowBots",
+     K::Flag,
+     "1",
+     false,
+     [](Options&) -> OptionStorage { return OptionFlag::AllowBots; },
+     {}},
+    {"AllowTourists",
+     K::Flag,
+     "1",
+     false,
+     [](Options&) -> OptionStorage { return OptionFlag::AllowTourists; },
+     {}},
+    {"AlwaysEnabled",
+     K::Flag,
+     "0",
+     false,
+     [](Options&) -> OptionStorage { return OptionFlag::AlwaysEnabled; },
+     {}},
+    {"EnableLog",
+     K::Flag,
+     "0",
+     false,
+     [](Options&) -> OptionStorage { return OptionFlag::EnableLog; },
+     {}},
+    {"RightsNotify",
+     K::Flag,
+     "1",
+     false,
+     [](Options&) -> OptionStorage { return OptionFlag::RightsNotify; },
+     {}},
+    {"UseSectorBox",
+     K::Flag,
+     "0",
+     false,
+     [](Options&) -> OptionStorage { return OptionFlag::UseSectorBox; },
+     {}},
 }};
 
 constexpr std::size_t kLoginRowCount = 5;
@@ -209,6 +298,38 @@ std::vector<std::string> OptionKeys() {
     std::vector<std::string> keys;
     for (const OptionDescriptor& row : kOptionTable) keys.emplace_back(row.Key);
     return keys;
+}
+
+std::string OptionRangeProblem(const Options& options, const OptionDescriptor& row) {
+    if (!row.Range.Bounded) return {};
+    OptionStorage storage = row.Storage(const_cast<Options&>(options));
+    const double value =
+        row.Kind == OptionKind::Float ? *std::get<double*>(storage) : *std::get<int32_t*>(storage);
+    if (value >= row.Range.Min && value <= row.Range.Max) return {};
+    auto text = [&row](double number) {
+        return row.Kind == OptionKind::Float ? FloatToText(number)
+                                             : std::to_string(static_cast<int64_t>(number));
+    };
+    return std::string(row.Key) + ": " + text(value) + " is outside the range " +
+           text(row.Range.Min) + " to " + text(row.Range.Max);
+}
+
+std::string TextureOrderProblem(const Options& options) {
+    if (options.TextureMin <= options.DefaultTexture &&
+        options.DefaultTexture <= options.TextureMax)
+        return {};
+    return Format("TextureMin %d, DefaultTexture %d and TextureMax %d must rise in that order",
+                  {options.TextureMin, options.DefaultTexture, options.TextureMax});
+}
+
+std::vector<std::string> OptionProblems(const Options& options) {
+    std::vector<std::string> problems;
+    for (const OptionDescriptor& row : kOptionTable)
+        if (std::string problem = OptionRangeProblem(options, row); !problem.empty())
+            problems.push_back(std::move(problem));
+    if (std::string problem = TextureOrderProblem(options); !problem.empty())
+        problems.push_back(std::move(problem));
+    return problems;
 }
 
 void LoadConfiguration(Bot& bot) {

@@ -61,6 +61,13 @@ enum class OptionKind { Integer, Flag, String, Float };
 // Where a row's value lives: an integer, a string, the float, or a bit of OptionFlags.
 using OptionStorage = std::variant<int32_t*, std::string*, double*, OptionFlag>;
 
+// The values a numeric option may take, both bounds included. Strings and flags have none.
+struct OptionRange {
+    double Min = 0;
+    double Max = 0;
+    bool Bounded = false;
+};
+
 // One row of the option table. Row order is the order of the elements in config.xml.
 struct OptionDescriptor {
     const char* Key;
@@ -68,7 +75,11 @@ struct OptionDescriptor {
     const char* DefaultText;
     bool LockedOnline;  // the configuration dialog refuses changes while connected
     OptionStorage (*Storage)(Options&);
+    OptionRange Range;
 };
+
+// The highest texture number the packed terrain value can carry (bits 0-13; 14 and 15 rotate).
+inline constexpr int32_t kTextureLimit = 16383;
 
 // Rows 1-5, the `Login` section, and rows 6-23, the `Options` section.
 std::span<const OptionDescriptor> LoginOptions();
@@ -96,6 +107,15 @@ std::optional<std::string> OptionText(const Options& options, const std::string&
 bool SetOptionText(Options& options, const std::string& key, const std::string& text);
 // Every option key in table order (Login group first).
 std::vector<std::string> OptionKeys();
+
+// A numeric option's value outside its range: "MaxQueries: 0 is outside the range 1 to 10000".
+// Empty when the value is inside it, or the option has no range.
+std::string OptionRangeProblem(const Options& options, const OptionDescriptor& row);
+// The rule between options: TextureMin <= DefaultTexture <= TextureMax. Empty when it holds,
+// else "TextureMin 10, DefaultTexture 0 and TextureMax 500 must rise in that order".
+std::string TextureOrderProblem(const Options& options);
+// Every problem of the two kinds above, in table order, the texture rule last.
+std::vector<std::string> OptionProblems(const Options& options);
 
 // Reads config.xml from the bot's working folder into the options and the rights list, then
 // loads the language file (also when an earlier step threw; the error then reaches the caller).
