@@ -2,8 +2,15 @@
 
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <cstdio>
+#include <functional>
 #include <iostream>
 #include <optional>
 
@@ -12,11 +19,8 @@
 #include "commands/TerrainRights.h"
 #include "nox/DemoScene.h"
 #include "nox/Embedded.h"
-#include "ui/AboutBox.h"
-#include "ui/ConfigDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/QtFrontEnd.h"
-#include "ui/RightsEditorDialog.h"
 #include "ui/WorldMapWindow.h"
 #include "world/SimWorld.h"
 
@@ -47,9 +51,22 @@ bool Save(QWidget& widget, const std::filesystem::path& file) {
     return saved;
 }
 
+// Opens a modal dialog through the window, as the operator would, and lets `shoot` take its
+// pictures before it closes (with OK when `shoot` says so).
+bool ThroughModal(QAbstractButton* opener, const std::function<bool(QDialog&)>& shoot) {
+    bool saved = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        saved = dialog && shoot(*dialog);
+        if (dialog && dialog->isVisible()) dialog->reject();
+    });
+    opener->click();
+    return saved;
+}
+
 }  // namespace
 
-int RunDesktop(const std::filesystem::path& workDir, bool demo) {
+int RunDesktop(const std::filesystem::path& workDir, bool demo, int quitAfterSeconds) {
     std::filesystem::create_directories(workDir);
     EnsureLanguageFile(workDir);
     EnsureStarterConfig(workDir);
@@ -72,10 +89,64 @@ int RunDesktop(const std::filesystem::path& workDir, bool demo) {
         };
         window.ToggleLogin();
         std::cout << "terravane: the demo scene plays on the embedded world; \"World map\" shows "
-                     "it, and lets you place a visitor and chat as them.\n";
+                     "it, and lets you place a visitor and chat as them."
+                  << std::endl;
+    }
+    if (quitAfterSeconds > 0) {
+        QTimer::singleShot(quitAfterSeconds * 1000, &window, [&window, &bot] {
+            if (bot.model.Button() == ButtonAction::Logout) window.ToggleLogin();
+            window.close();
+        });
     }
     return QApplication::exec();
 }
+
+namespace {
+
+// The visitor at work on the map: "*x,z" places them on a cell, other lines they say. The world
+// holds back its answers to the last command, which is still in flight when the pictures are
+// taken.
+void PlayVisitor(WorldMapWindow& map, SimWorld& world, const std::function<void(int)>& run) {
+    const char* lines[] = {"*-3,2",  "t:begin",         "t:seed",     "t:texture 7", "*-6,2",
+                           "t:seed", "t:texture 21,90", "*0,-3",      "t:seed",      "t:hide",
+                           "*-3,-2", "t:seed",          "t:texture 5"};
+    for (const char* line : lines) {
+        int32_t x = 0, z = 0;
+        if (std::sscanf(line, "*%d,%d", &x, &z) == 2)
+            map.PlaceVisitor(x, z);
+        else
+            map.Say(QString::fromLatin1(line));
+        const bool last = line == lines[std::size(lines) - 1];
+        if (last) world.DelayAnswers(1000);
+        run(last ? 2 : 24);
+    }
+}
+
+// The dialogs, opened through the main window's buttons.
+bool ShootDialogs(MainWindow& window, const std::filesystem::path& folder) {
+    auto button = [&window](const char* name) {
+        return window.findChild<QPushButton*>(QString::fromLatin1(name));
+    };
+    const bool config = ThroughModal(button("btnConfig"), [&](QDialog& dialog) {
+        const char* tabs[] = {"config-login.png", "config-restrictions.png",
+                              "config-performance.png"};
+        bool all = true;
+        for (int tab = 0; tab < 3; ++tab) {
+            dialog.findChild<QTabWidget*>()->setCurrentIndex(tab);
+            all &= Save(dialog, folder / tabs[tab]);
+        }
+        all &= ThroughModal(dialog.findChild<QToolButton*>("btnEditRights"), [&](QDialog& rights) {
+            return Save(rights, folder / "rights-editor.png");
+        });
+        dialog.accept();
+        return all;
+    });
+    return ThroughModal(button("btnAbout"),
+                        [&](QDialog& about) { return Save(about, folder / "about.png"); }) &&
+           config;
+}
+
+}  // namespace
 
 int RenderScreenshots(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);
@@ -107,43 +178,18 @@ int RenderScreenshots(const std::filesystem::path& folder) {
             }
         };
         run(4 * 32);  // the whole scene
-
         WorldMapWindow& map = window.Map();
         map.resize(760, 640);
-        map.View().Viewport().cellPixels = 16;
-        map.View().Viewport().centerX = -1;
-        map.View().Viewport().centerZ = 1;
-        // The visitor at work: "*x,z" places them on a cell, other lines they say. The last
-        // command is still in flight when the pictures are taken.
-        const char* lines[] = {"*-3,2",  "t:begin",         "t:seed",     "t:texture 7", "*-6,2",
-                               "t:seed", "t:texture 21,90", "*0,-3",      "t:seed",      "t:hide",
-                               "*-3,-2", "t:seed",          "t:texture 5"};
-        for (const char* line : lines) {
-            int32_t x = 0, z = 0;
-            if (std::sscanf(line, "*%d,%d", &x, &z) == 2)
-                map.PlaceVisitor(x, z);
-            else
-                map.Say(QString::fromLatin1(line));
-            // The world holds back its answers to the last command, which stays in flight.
-            const bool last = line == lines[std::size(lines) - 1];
-            if (last) world.DelayAnswers(1000);
-            run(last ? 2 : 24);
-        }
+        MapViewport& view = map.View().Viewport();
+        view.cellPixels = 16;
+        view.centerX = -1;
+        view.centerZ = 1;
+        PlayVisitor(map, world, run);
+
         saved &= Save(window, folder / "main-window.png");
         map.Refresh();
         saved &= Save(map, folder / "world-map.png");
-
-        ConfigDialog config(bot, &window);
-        const char* tabs[] = {"config-login.png", "config-restrictions.png",
-                              "config-performance.png"};
-        for (int tab = 0; tab < 3; ++tab) {
-            config.Tabs().setCurrentIndex(tab);
-            saved &= Save(config, folder / tabs[tab]);
-        }
-        RightsEditorDialog rights(TerrainRightsToString(bot.rights), frontEnd, &window);
-        saved &= Save(rights, folder / "rights-editor.png");
-        AboutBox about(&window);
-        saved &= Save(about, folder / "about.png");
+        saved &= ShootDialogs(window, folder);
         window.close();
     }
     std::error_code ignored;

@@ -7,8 +7,9 @@
 namespace tv {
 
 // Runs the program's window until it closes; the working folder gets a starter configuration
-// and the shipped language file when it lacks them.
-int RunDesktop(const std::filesystem::path& workDir, bool demo);
+// and the shipped language file when it lacks them. With `quitAfterSeconds` the program logs
+// out and closes by itself after that long (unattended runs).
+int RunDesktop(const std::filesystem::path& workDir, bool demo, int quitAfterSeconds = 0);
 
 // Plays the demo scene in virtual time and saves main-window.png, config-login.png,
 // config-restrictions.png, config-performance.png, rights-editor.png, about.png and world-map.png

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "app/Bot.h"
@@ -14,12 +15,12 @@ namespace tv {
 
 namespace {
 
-// The picture rows or columns a cell covers, clipped to [0, limit); empty when out of sight.
+// The picture rows or columns of a cell whose first one is `from`, clipped to [0, limit).
 struct Span {
     int from = 0, to = 0;
+    bool Empty() const { return from >= to; }
 };
-Span Covered(double centre, int cellPixels, int limit) {
-    const int from = static_cast<int>(std::floor(centre - cellPixels / 2.0));
+Span Covered(int from, int cellPixels, int limit) {
     // A gap between cells once they are large enough to tell apart.
     const int to = from + cellPixels - (cellPixels >= 6 ? 1 : 0);
     return {std::max(from, 0), std::min(to, limit)};
@@ -35,21 +36,36 @@ QRgb CellColour(const TTerrainCacheX& entry) {
     return TextureColour(entry.Texture);
 }
 
-void FillCell(QImage& image, Span xs, Span ys, QRgb colour, bool hidden, bool busy) {
-    const QRgb dark = Darker(colour);
-    const QRgb frame = MapColourOf(MapColour::Busy);
-    // A busy cell is framed once it is large enough for a frame, otherwise filled.
-    const int border = !busy ? 0 : xs.to - xs.from >= 10 ? 2 : xs.to - xs.from >= 4 ? 1 : 0;
-    for (int y = ys.from; y < ys.to; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        // Hidden markers are striped: every other picture row darker.
-        QRgb fill = hidden && (y & 1) ? dark : colour;
-        if ((busy && border == 0) || y < ys.from + border || y >= ys.to - border) fill = frame;
-        std::fill(line + xs.from, line + xs.to, fill);
-        std::fill(line + xs.from, line + xs.from + border, frame);
-        std::fill(line + xs.to - border, line + xs.to, frame);
+// Straight into the picture's memory: one pointer for the whole frame.
+class Pixels {
+public:
+    explicit Pixels(QImage& image) : bits_(image.bits()), stride_(image.bytesPerLine()) {}
+    QRgb* Line(int y) const { return reinterpret_cast<QRgb*>(bits_ + y * stride_); }
+    // Hidden markers are striped: every other picture row darker.
+    void Cell(Span xs, Span ys, QRgb colour, bool hidden) const {
+        const QRgb dark = hidden ? Darker(colour) : colour;
+        for (int y = ys.from; y < ys.to; ++y)
+            std::fill(Line(y) + xs.from, Line(y) + xs.to, y & 1 ? dark : colour);
     }
-}
+    // A frame once the cell is large enough for one, else the whole cell.
+    void Frame(Span xs, Span ys, QRgb colour) const {
+        const int size = xs.to - xs.from;
+        const int border = size >= 10 ? 2 : size >= 4 ? 1 : size;
+        for (int y = ys.from; y < ys.to; ++y) {
+            QRgb* line = Line(y);
+            if (y < ys.from + border || y >= ys.to - border) {
+                std::fill(line + xs.from, line + xs.to, colour);
+            } else {
+                std::fill(line + xs.from, line + xs.from + border, colour);
+                std::fill(line + xs.to - border, line + xs.to, colour);
+            }
+        }
+    }
+
+private:
+    uchar* bits_;
+    qsizetype stride_;
+};
 
 }  // namespace
 
@@ -91,18 +107,18 @@ QRgb MapColourOf(MapColour what) {
 
 QRgb TextureColour(int32_t texture) {
     // Twelve hues far apart, then the same twelve lighter and darker for higher numbers.
-    static constexpr QRgb kHues[] = {0x66bb55, 0xe0b84c, 0x4f8fd6, 0xd0603c, 0x9b6bd1, 0x3fbfb0,
-                                     0xe27fb0, 0xa3c93a, 0x9a6a44, 0x6f7fe8, 0xe6954a, 0x2f9f6a};
-    const uint32_t number = static_cast<uint32_t>(texture);
-    const QColor base(kHues[number % 12]);
-    switch (number / 12 % 3) {
-        case 1:
-            return base.lighter(135).rgb();
-        case 2:
-            return base.darker(145).rgb();
-        default:
-            return base.rgb();
-    }
+    static const std::array<QRgb, 36> palette = [] {
+        constexpr QRgb hues[] = {0x66bb55, 0xe0b84c, 0x4f8fd6, 0xd0603c, 0x9b6bd1, 0x3fbfb0,
+                                 0xe27fb0, 0xa3c93a, 0x9a6a44, 0x6f7fe8, 0xe6954a, 0x2f9f6a};
+        std::array<QRgb, 36> colours{};
+        for (int i = 0; i < 12; ++i) {
+            colours[i] = QColor(hues[i]).rgb();
+            colours[i + 12] = QColor(hues[i]).lighter(135).rgb();
+            colours[i + 24] = QColor(hues[i]).darker(145).rgb();
+        }
+        return colours;
+    }();
+    return palette[static_cast<uint32_t>(texture) % 36];
 }
 
 std::unordered_set<uint64_t> BusyCells(Bot& bot) {
@@ -133,21 +149,31 @@ void PaintMap(QImage& image, const MapViewport& view, Bot& bot) {
         QPainter ground(&image);
         ground.fillRect(QRectF(a, b), QColor(MapColourOf(MapColour::Unknown)));
     }
-    const std::unordered_set<uint64_t> busy = BusyCells(bot);
+    // Cell c's first picture column is originX - c * px (x grows west, to the left), its first
+    // row originZ - c * px: whole numbers, so the loop below needs no floating point.
+    const int originX = static_cast<int>(std::floor(width / 2.0 + view.centerX * px - px / 2.0));
+    const int originZ = static_cast<int>(std::floor(height / 2.0 + view.centerZ * px - px / 2.0));
+    const Pixels pixels(image);
     for (int32_t z = zLow; z <= zHigh; ++z) {
         const TTerrainCacheZ* row = bot.cache.FindRow(z);
         if (!row || row->Entries.empty()) continue;
-        const Span ys = Covered(view.ToScreen(0, z).y(), px, height);
-        if (ys.from >= ys.to) continue;
+        const Span ys = Covered(originZ - z * px, px, height);
+        if (ys.Empty()) continue;
         const auto& entries = row->Entries;
         auto it = std::lower_bound(entries.begin(), entries.end(), xLow,
                                    [](const TTerrainCacheX& e, int32_t x) { return e.X < x; });
         for (; it != entries.end() && it->X <= xHigh; ++it) {
-            const Span xs = Covered(view.ToScreen(it->X, 0).x(), px, width);
-            if (xs.from >= xs.to) continue;
-            FillCell(image, xs, ys, CellColour(*it), it->HasMarker && !it->Visible,
-                     !busy.empty() && busy.count(CellKey64(it->X, z)));
+            const Span xs = Covered(originX - it->X * px, px, width);
+            if (!xs.Empty()) pixels.Cell(xs, ys, CellColour(*it), it->HasMarker && !it->Visible);
         }
+    }
+    // The few cells with work in flight, framed over what was painted.
+    for (uint64_t key : BusyCells(bot)) {
+        const auto x = static_cast<int32_t>(key >> 32), z = static_cast<int32_t>(key & 0xFFFFFFFF);
+        if (x < xLow || x > xHigh || z < zLow || z > zHigh) continue;
+        const Span xs = Covered(originX - x * px, px, width),
+                   ys = Covered(originZ - z * px, px, height);
+        if (!xs.Empty() && !ys.Empty()) pixels.Frame(xs, ys, MapColourOf(MapColour::Busy));
     }
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -6,17 +6,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "commands/TerrainRights.h"
 #include "support/TestBot.h"
 #include "ui/ConfigDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/QtFrontEnd.h"
 #include "ui/RightsEditorDialog.h"
 #include "ui/WorldMapWindow.h"
 
@@ -83,6 +86,13 @@ private slots:
         QCOMPARE(d.Stat(1), QString("Offline"));
         QCOMPARE(d.window.Tray().toolTip(), QString("Terravane - (offline)"));
         QVERIFY(!d.window.MainTimer().isActive());
+
+        // No system tray here: minimising leaves the window; the tray's click restores it.
+        d.window.showMinimized();
+        QApplication::processEvents();
+        QVERIFY(d.window.isVisible());
+        emit d.window.Tray().activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!d.window.isMinimized() && !d.window.Tray().isVisible());
     }
 
     void LogFileControls() {
@@ -259,8 +269,29 @@ private slots:
         QTest::mouseRelease(&view, Qt::LeftButton, {}, pressed + QPoint(48, 0));
         QCOMPARE(view.Viewport().centerX, 2.0);
         QCOMPARE(d.Find<QLabel>(map, "lblPointer")->text(), QString("3N 2W: texture 5, owner 900"));
-        view.Zoom(false, pressed);
+        QWheelEvent wheel(pressed, view.mapToGlobal(pressed), {}, {0, -120}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&view, &wheel);
         QCOMPARE(view.Viewport().cellPixels, 16);
+    }
+
+    void MessageBoxes() {
+        QtFrontEnd boxes;
+        auto answer = [](QMessageBox::StandardButton button) {
+            QTimer::singleShot(0, [button] {
+                qobject_cast<QMessageBox*>(QApplication::activeModalWidget())
+                    ->button(button)
+                    ->click();
+            });
+        };
+        answer(QMessageBox::Yes);
+        QVERIFY(boxes.ConfirmYesNo("Sure?"));
+        answer(QMessageBox::No);
+        QVERIFY(!boxes.ConfirmYesNo("Sure?"));
+        answer(QMessageBox::Ok);
+        boxes.ShowError("Broken");
+        answer(QMessageBox::Ok);
+        boxes.ShowInformation("Noted");
     }
 };
 
