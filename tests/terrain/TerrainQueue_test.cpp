@@ -253,8 +253,9 @@ TEST_F(CommandQueueTest, FailedDeleteIsRetriedInTheSameTickAndTheNext) {
     EXPECT_EQ(Calls("aw_object_delete"), 5);
     EXPECT_EQ(QueuedCommands(), Texts{"2,2 DELETE s501"});
     EXPECT_TRUE(bot().world.callbacks.Empty());
+    // One entry for the episode, not one per refusal; the outcome closes it.
     const Texts activity = tb.ActivityMessages();
-    EXPECT_EQ(std::count(activity.begin(), activity.end(), "Unable to delete marker @ 2N 2W"), 5);
+    EXPECT_EQ(std::count(activity.begin(), activity.end(), "Unable to delete marker @ 2N 2W"), 1);
 
     TerrainCommandQueueProcess(bot());
     EXPECT_EQ(Calls("aw_object_delete"), 6);
@@ -262,6 +263,7 @@ TEST_F(CommandQueueTest, FailedDeleteIsRetriedInTheSameTickAndTheNext) {
     EXPECT_EQ(RecordCells(CallbackType::Delete), (Cells{{2, 2}}));
     Settle();
     EXPECT_TRUE(MarkersAt(2000, 2000).empty());
+    EXPECT_EQ(LastActivity(), "Finished deleting the marker @ 2N 2W after 5 refusals");
     EXPECT_EQ(Replies(kUser), Texts{Braced(Lang::delete_finished_message)});
 }
 
