@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/Errors.h"
 #include "support/BotTest.h"
 #include "terrain/Reconcile.h"
@@ -54,18 +56,25 @@ TEST_F(CallbackTest, TimeOutsRequeueQueriesGiveUpCommandsAndCountOnlyConnectedTi
     Learn(3, 3);
     Add(CallbackType::CellQuery, 5, 5, 0);
     CallbackAdd(bot(), kUser, CallbackType::ShowHide, 3, 3, true, false, 0, 0);
+    Add(CallbackType::Texture, 4, 4);
+    Add(CallbackType::Detach, 2, 2);
     tb.clock.Advance(10'000);
     CallbackTimeouts(bot());
-    EXPECT_EQ(bot().world.callbacks.Count(), 2);
+    EXPECT_EQ(bot().world.callbacks.Count(), 4);
     tb.clock.Advance(1'000);
     CallbackTimeouts(bot());
     EXPECT_TRUE(bot().world.callbacks.Empty());
-    // The query goes to the tail; the show, unanswered all along, is given up: its cell is
-    // forgotten and asked first.
-    EXPECT_EQ(QueuedCells(), (Cells{{3, 3}, {5, 5}}));
+    // The query goes to the tail; the commands, unanswered all along, are given up: their cells
+    // are forgotten and asked first.
+    EXPECT_EQ(QueuedCells(), (Cells{{2, 2}, {4, 4}, {3, 3}, {5, 5}}));
     EXPECT_EQ(bot().cache.FindCell(3, 3), -1);
     EXPECT_TRUE(bot().world.commands.Empty());
-    EXPECT_EQ(LastActivity(), "Gave up showing the marker @ 3N 3W; the cell is queried again");
+    const Texts activity = tb.ActivityMessages();
+    for (const char* given : {"showing the marker @ 3N 3W", "texturing the marker @ 4N 4W",
+                              "detaching the marker @ 2N 2W"})
+        EXPECT_EQ(std::count(activity.begin(), activity.end(),
+                             std::string("Gave up ") + given + "; the cell is queried again"),
+                  1);
 
     // Without the world the clock stands still: the request is sent again, first of all.
     bot().model.SetStatus(StatusIndex::Disconnected);
@@ -114,6 +123,16 @@ TEST_F(CallbackTest, ReconciledCellFollowsTheWorldAndTellsTheUserHowItEnded) {
         EXPECT_EQ(terrain ? terrain->value : -1, c.terrain);
     }
     EXPECT_FALSE(ReconcileCell(bot(), 1, 1)) << "reconciled once";
+
+    // A command that meets a forgotten cell waiting for its answer joins it.
+    bot().world.reconcile.cells.push_back({9, 1, kUser, 9, CommandState::HIDE, false, 0, 0});
+    TerrainQueueCommand(bot(), 9, 1, CommandState::SHOW, kUser, false, false, 0, 0, 10);
+    TerrainCommandQueueProcess(bot());
+    EXPECT_TRUE(bot().world.commands.Empty());
+    EXPECT_EQ(bot().world.reconcile.cells.size(), 2u);
+    bot().cache.ClearCell(9, 1);
+    ReconcileCell(bot(), 9, 1);
+    EXPECT_EQ(Replies(kUser), (Texts{unchanged, unchanged}));
 
     // However many of its cells stay, a command is reported once.
     for (int32_t cell : {11, 12, 13}) {
