@@ -4,6 +4,7 @@
 #include "terrain/Reconcile.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "app/ActivityLog.h"
 #include "app/Bot.h"
@@ -26,15 +27,12 @@ bool Reached(const TReconcileCell& request, bool standing, const TMarkerRecord& 
         case CommandState::DELETE:
         case CommandState::DETACH:
             return !standing;
-        case CommandState::HIDE:
-        case CommandState::SHOW:
-            return standing && marker.Visible == (request.State == CommandState::SHOW);
         case CommandState::TEXTURE:
             return standing && marker.Hole == request.Hole &&
                    (request.Hole ||
                     (marker.Texture == request.Texture && marker.Rotation == request.Rotation));
-        default:
-            return true;
+        default:  // show or hide
+            return standing && marker.Visible == (request.State == CommandState::SHOW);
     }
 }
 
@@ -65,19 +63,11 @@ void TReconcileBook::Clear() {
 }
 
 CallbackType CallbackTypeOf(CommandState state) {
-    switch (state) {
-        case CommandState::DELETE:
-            return CallbackType::Delete;
-        case CommandState::DETACH:
-            return CallbackType::Detach;
-        case CommandState::HIDE:
-        case CommandState::SHOW:
-            return CallbackType::ShowHide;
-        case CommandState::TEXTURE:
-            return CallbackType::Texture;
-        default:
-            return CallbackType::None;
-    }
+    static constexpr CallbackType kTypes[] = {CallbackType::None,     CallbackType::Delete,
+                                              CallbackType::Detach,   CallbackType::ShowHide,
+                                              CallbackType::ShowHide, CallbackType::Texture};
+    const auto index = static_cast<std::size_t>(state);
+    return index < std::size(kTypes) ? kTypes[index] : CallbackType::None;
 }
 
 CommandState CommandStateOf(const TTerrainCallback& record) {

@@ -331,31 +331,21 @@ TEST_F(IntakeTest, TextureChangeInTheSameSecondKeepsTheNewMarker) {
     EXPECT_EQ(Replies(kUser), Texts{Braced(Lang::texture_finished_message)});
 }
 
-TEST_F(IntakeTest, DetachSessionRemembersPlantedCellsOnce) {
+TEST_F(IntakeTest, DetachSessionForgetsADeletedCellAndIgnoresQueryReports) {
     TTerrainSession& session = Arrive({kUser, kCitizen, -8000, -8000});
     ASSERT_TRUE(SetSessionEnabled(bot(), session, true, true));
     Settle();
-    for (const char* texture : {"3", "4"}) {
-        ASSERT_EQ(tb.world.UserBuild(kUser, Shape(8000, 8000, texture)), 0);
-        Settle();
-    }
-    EXPECT_EQ(session.cells.Count(), 1);
-    EXPECT_EQ(session.cells.IndexOf(static_cast<int32_t>(PackCellKey(8, 8))), 0);
-
-    // A later query report of the cell is nobody's building.
-    TTerrainSession& other = Arrive({702, 72, -8000, -8000, true});
-    other.detach = 1;
-    const SimObject placed = Place(9, 8, "4");
-    ASSERT_EQ(tb.world.UserBuild(other.session, Shape(-9000, -9000, "4")), 0);
+    ASSERT_EQ(tb.world.UserBuild(kUser, Shape(8000, 8000, "3")), 0);
     Settle();
-    other.cells.Clear();
+    EXPECT_EQ(session.cells.Count(), 1);
+    // A query report of a cell is nobody's building.
+    Place(9, 8, "4");
     Learn(9, 8);
-    EXPECT_EQ(Cached(9, 8).Number, placed.number);
-    EXPECT_EQ(other.cells.Count(), 0);
-
+    EXPECT_EQ(session.cells.Count(), 1);
     ASSERT_EQ(tb.world.UserDelete(kUser, 8000, 8000), 0);
     Settle();
     EXPECT_EQ(session.cells.Count(), 0);
+    EXPECT_EQ(session.cellOwners.Count(), 0);
 }
 
 // Every texture option out of range, against every bad marker text, for ten virtual minutes: a
