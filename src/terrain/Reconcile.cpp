@@ -62,12 +62,32 @@ void TReconcileBook::Clear() {
     toldBatches.clear();
 }
 
-CallbackType CallbackTypeOf(CommandState state) {
-    static constexpr CallbackType kTypes[] = {CallbackType::None,     CallbackType::Delete,
-                                              CallbackType::Detach,   CallbackType::ShowHide,
-                                              CallbackType::ShowHide, CallbackType::Texture};
+namespace {
+
+// What each command state means for its requests, indexed by the state.
+struct StateFacts {
+    CallbackType type;
+    const char* verb;
+    Lang finished;
+};
+constexpr StateFacts kStateFacts[] = {
+    {CallbackType::None, "changing", Lang::show_hide_finished_message},
+    {CallbackType::Delete, "deleting", Lang::delete_finished_message},
+    {CallbackType::Detach, "detaching", Lang::detach_finished_message},
+    {CallbackType::ShowHide, "hiding", Lang::show_hide_finished_message},
+    {CallbackType::ShowHide, "showing", Lang::show_hide_finished_message},
+    {CallbackType::Texture, "texturing", Lang::texture_finished_message},
+};
+
+const StateFacts& FactsOf(CommandState state) {
     const auto index = static_cast<std::size_t>(state);
-    return index < std::size(kTypes) ? kTypes[index] : CallbackType::None;
+    return kStateFacts[index < std::size(kStateFacts) ? index : 0];
+}
+
+}  // namespace
+
+CallbackType CallbackTypeOf(CommandState state) {
+    return FactsOf(state).type;
 }
 
 CommandState CommandStateOf(const TTerrainCallback& record) {
@@ -86,28 +106,12 @@ CommandState CommandStateOf(const TTerrainCallback& record) {
 }
 
 const char* RefusalVerb(CommandState state) {
-    switch (state) {
-        case CommandState::DELETE:
-            return "deleting";
-        case CommandState::DETACH:
-            return "detaching";
-        case CommandState::HIDE:
-            return "hiding";
-        case CommandState::SHOW:
-            return "showing";
-        default:
-            return "texturing";
-    }
+    return FactsOf(state).verb;
 }
 
 void FinishCommandIfLast(Bot& bot, int32_t session, CommandState state) {
-    static constexpr Lang kFinished[] = {
-        Lang::delete_finished_message, Lang::detach_finished_message,
-        Lang::show_hide_finished_message, Lang::show_hide_finished_message,
-        Lang::texture_finished_message};
     if (state == CommandState::INVALID) return;
-    FinishIfLast(bot, session, CallbackTypeOf(state),
-                 bot.language[kFinished[static_cast<int>(state) - 1]]);
+    FinishIfLast(bot, session, CallbackTypeOf(state), bot.language[FactsOf(state).finished]);
 }
 
 bool RefusalExpired(Bot& bot, TRefusal& refusal, int32_t startedAt) {

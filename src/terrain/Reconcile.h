@@ -45,7 +45,7 @@ public:
 CallbackType CallbackTypeOf(CommandState state);
 // The command a pending record stands for; INVALID for a cell query.
 CommandState CommandStateOf(const TTerrainCallback& record);
-// "deleting", "detaching", "hiding", "showing", "texturing".
+// "deleting", "detaching", "hiding", "showing", "texturing" ("changing" for none).
 const char* RefusalVerb(CommandState state);
 // The finished message of the command's kind, when it was the user's last work of that kind.
 void FinishCommandIfLast(Bot& bot, int32_t session, CommandState state);
