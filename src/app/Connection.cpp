@@ -14,6 +14,17 @@ void Check(const char* call, int reason) {
     if (reason != 0) throw EMethodFailed(call, reason);
 }
 
+// The cell query carries a cell in 16 bits a coordinate, so no world the bot can serve is larger;
+// a size outside that (a fault of the world) would make every size sum overflow or walk billions
+// of rows.
+int32_t UsableWorldSize(Bot& bot, int32_t size) {
+    constexpr int32_t kLargest = kMaxCacheRow;
+    if (size >= 0 && size <= kLargest) return size;
+    AddActivity(bot, ActivityCategory::Error,
+                Format("World size %d is outside 0 to %d; %d is used", {size, kLargest, kLargest}));
+    return kLargest;
+}
+
 }  // namespace
 
 bool Login(Bot& bot) {
@@ -43,7 +54,7 @@ bool Login(Bot& bot) {
         throw;
     }
 
-    bot.worldSize = sdk.aw_int(attr::WorldSize);
+    bot.worldSize = UsableWorldSize(bot, sdk.aw_int(attr::WorldSize));
     bot.ResetWorldState();
     bot.featuresOnline = true;
     sdk.aw_wait(50);
@@ -86,9 +97,7 @@ void LogoutClick(Bot& bot) {
         bot.sdk.aw_wait(1000);
     } while (PumpMessages(bot) != 0);
 
-    bot.cache.Clear();
-    bot.world.Clear();
-    SessionTableReset(bot);
+    ForgetWorldState(bot);
     bot.sdk.aw_destroy();
 
     bot.model.SetStatus(StatusIndex::Ready);
@@ -96,6 +105,19 @@ void LogoutClick(Bot& bot) {
     AddActivity(bot, ActivityCategory::Message, "Terrain editor offline");
     bot.model.SetTrayHint("Terravane - (offline)");
     bot.model.SetButton(ButtonAction::Login, true);
+}
+
+void ForgetWorldState(Bot& bot) {
+    bot.featuresOnline = false;
+    bot.cache.ResetCounters();
+    bot.cache.Clear();
+    bot.world.Clear();
+    SessionTableReset(bot);
+    // The timer no longer refreshes the queue, session and working-user figures.
+    bot.model.SetStat(3, "0");
+    bot.model.SetStat(6, "0");
+    bot.model.SetStat(7, "0");
+    bot.model.RefreshSessionList({});
 }
 
 void OnWorldAttributes(Bot& bot) {
@@ -125,6 +147,8 @@ void OnWorldDisconnect(Bot& bot) {
     SessionTableReset(bot);
     bot.model.SetStatus(StatusIndex::Disconnected);
     bot.model.SetLinkText(LinkIndex::Disconnected);
+    // Refusals from before the loss start their clock again once the world is back.
+    ++bot.world.reconcile.epoch;
     CallbackReAddAll(bot);
 }
 

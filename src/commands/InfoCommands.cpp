@@ -171,7 +171,11 @@ void DoStatsCommand(Bot& bot, TTerrainSession& session, const CommandWords&) {
 }
 
 void DoClearCacheCommand(Bot& bot, TTerrainSession& session, const CommandWords&) {
-    int remaining = TerrainCommandQueueNumberFromSession(bot, 0);
+    // Answers still on their way would land in the cleared cache (terrain without its marker, a
+    // second marker nobody knows of), so they are waited for too, as are cells being reconciled.
+    const int remaining =
+        TerrainCommandQueueNumberFromSession(bot, 0) +
+        static_cast<int>(bot.world.callbacks.Count() + bot.world.reconcile.cells.size());
     if (remaining != 0) {
         Reply(bot, session.session, "Please wait until the command queue is empty. (remaining: %d)",
               {remaining});

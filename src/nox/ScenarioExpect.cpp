@@ -1,5 +1,6 @@
 // The expectations of scenario scripts: each is checked when its line is reached.
 #include <algorithm>
+#include <utility>
 
 #include "app/Bot.h"
 #include "app/Format.h"
@@ -61,6 +62,16 @@ void ScenarioRunner::Expect(const std::vector<std::string>& words) {
         std::string text = Join(words, 2);
         return Check(SeenSince(transcript_.activities, activitySeen_, text),
                      "no activity " + Quoted(text));
+    }
+    if (what == "no-activity") {
+        std::string text = Join(words, 2);
+        return Check(!SeenSince(transcript_.activities, activitySeen_, text),
+                     "activity " + Quoted(text));
+    }
+    if (what == "built") {
+        const int built =
+            transcript_.builtByBot - std::exchange(builtSeen_, transcript_.builtByBot);
+        return Check(built == StrToInt(words.at(2)), "the bot built " + std::to_string(built));
     }
     if (what == "dialog") {
         std::string text = Join(words, 2);

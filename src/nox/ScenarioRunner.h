@@ -71,6 +71,7 @@ private:
     std::map<int32_t, std::size_t> consoleSeen_;
     std::size_t activitySeen_ = 0;
     std::size_t dialogSeen_ = 0;
+    int builtSeen_ = 0;
     int lineNumber_ = 0;
     int passed_ = 0;
     int failed_ = 0;

@@ -35,9 +35,12 @@ void Transcript::Dialog(const std::string& text) {
     // Keep one event on one line: line breaks are shown as the escapes \r and \n.
     std::string shown;
     for (char c : text) {
-        if (c == '\r') shown += "\\r";
-        else if (c == '\n') shown += "\\n";
-        else shown += c;
+        if (c == '\r')
+            shown += "\\r";
+        else if (c == '\n')
+            shown += "\\n";
+        else
+            shown += c;
     }
     dialogs.push_back(shown);
     Line({"dialog", shown});
@@ -52,6 +55,7 @@ void Transcript::OnConsoleMessage(const SimConsoleMessage& message) {
 }
 
 void Transcript::OnObjectAdded(const SimObject& object, int32_t bySession) {
+    if (bySession == SimWorld::kBotSession) ++builtByBot;
     Line({"object-add", std::to_string(object.number), std::to_string(object.x),
           std::to_string(object.y), std::to_string(object.z), object.description, object.action,
           std::to_string(object.owner), std::to_string(bySession)});

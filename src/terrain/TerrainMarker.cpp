@@ -104,7 +104,7 @@ int TerrainMarkerChange(Bot& bot, TMarkerRecord& marker) {
     return result;
 }
 
-int TerrainMarkerDelete(Bot& bot, TMarkerRecord& marker, bool keepTerrain) {
+int TerrainMarkerDelete(Bot& bot, TMarkerRecord& marker, bool keepTerrain, bool report) {
     if (marker.Id == 0 || !InCacheRows(marker.CellZ)) return 0;
     AwSdk& sdk = bot.sdk;
     sdk.aw_int_set(attr::ObjectX, marker.X);
@@ -112,7 +112,8 @@ int TerrainMarkerDelete(Bot& bot, TMarkerRecord& marker, bool keepTerrain) {
     sdk.aw_int_set(attr::ObjectId, marker.Id);
     sdk.aw_int_set(attr::ObjectNumber, 0);
     const int result = sdk.aw_object_delete();
-    if (result != 0) {
+    DebugLog(bot, DebugCategory::Marker, "TerrainMarkerDelete: aw_object_delete = %d", {result});
+    if (result != 0 && report) {
         AddActivity(bot, ActivityCategory::Error,
                     Format("Unable to delete marker @ %s", {CoordText(marker.X, marker.Z)}));
     }

@@ -19,6 +19,7 @@ std::string TerrainMarkerDescription(const TMarkerRecord& marker);
 
 int TerrainMarkerLoad(Bot& bot, TMarkerRecord& marker);
 int TerrainMarkerChange(Bot& bot, TMarkerRecord& marker);
-int TerrainMarkerDelete(Bot& bot, TMarkerRecord& marker, bool keepTerrain);
+// A failure gives the Error entry "Unable to delete marker @ %s" unless the caller reports it.
+int TerrainMarkerDelete(Bot& bot, TMarkerRecord& marker, bool keepTerrain, bool report = true);
 
 }  // namespace tv

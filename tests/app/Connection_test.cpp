@@ -54,8 +54,11 @@ TEST(Login, MissingRightsStopWithError) {
         Bot& bot = t.Start();
         LoginClick(bot);
         EXPECT_EQ(t.frontEnd.errors, Texts{text});
-        EXPECT_EQ(bot.model.Activity()[0].message, text);
-        EXPECT_EQ(bot.model.Activity()[0].category, ActivityCategory::Error);
+        // Newest first: the rights error, then the offline entry a logout also leaves.
+        EXPECT_EQ(bot.model.Activity()[1].message, text);
+        EXPECT_EQ(bot.model.Activity()[1].category, ActivityCategory::Error);
+        EXPECT_EQ(bot.model.Activity()[0].message, "Terrain editor offline");
+        EXPECT_EQ(bot.model.TrayHint(), "Terravane - (offline)");
         ExpectLoggedOut(t, text);
     }
 }

@@ -27,22 +27,6 @@ TEST_F(SessionCommands, BeginTwiceSaysNothingTheSecondTime) {
     EXPECT_EQ(Command(11, "t:end"), Texts{"{not_enabled_message}"});
 }
 
-TEST_F(SessionCommands, BeginDetachRecordsSeededCellsAndEndDetachesThem) {
-    bot().options.MaxCommands = 0;
-    Arrive({11, 7});
-    EXPECT_EQ(Command(11, "t:begin detach"), Texts{"{detach_enable}"});
-    SettleQueries();
-    EXPECT_EQ(SessionOf(11).detach, 1);
-    Command(11, "t:seed");
-    tb.world.UserMove(11, 1000, 0, 0);
-    tb.Tick();
-    SettleQueries();
-    Command(11, "t:seed");
-    ASSERT_EQ(SessionOf(11).cells.Count(), 2);
-    EXPECT_EQ(Command(11, "t:end"), (Texts{"2 {cells_processed_message}", "{disable_message}"}));
-    EXPECT_EQ(QueuedCommands(), (Texts{"0,0 DETACH s11", "1,0 DETACH s11"}));
-}
-
 TEST_F(SessionCommands, SessionsListsWorkingUsers) {
     Arrive({.session = 11, .citizen = 7, .name = "bob"});
     Arrive({.session = 12, .citizen = 8, .rights = {50, 68}, .name = "alice"});
