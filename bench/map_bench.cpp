@@ -45,9 +45,13 @@ struct MapRig {
                 entries.push_back(entry);
             }
         }
-        for (int i = 0; i < 200; ++i)
-            bot.world.commands.AddLast(std::make_unique<TTerrainCommand>(
-                TTerrainCommand{i % 40 - 20, i / 10 - 10, CommandState::TEXTURE}));
+        for (int i = 0; i < 200; ++i) {
+            auto command = std::make_unique<TTerrainCommand>();
+            command->CellX = i % 40 - 20;
+            command->CellZ = i / 10 - 10;
+            command->State = CommandState::TEXTURE;
+            bot.world.commands.AddLast(std::move(command));
+        }
         for (int i = 0; i < 20; ++i) {
             TTerrainSession& session = bot.sessions.Append(i + 1);
             session.name = "user" + std::to_string(i);
