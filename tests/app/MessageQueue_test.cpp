@@ -40,15 +40,16 @@ TEST(Reply, QueuesConsoleMessagesForOneUser) {
     Reply(bot, 5, "%d %s", {3, "cells processed"});
     ReplyList(bot, 6, {"a", "b"});
     ASSERT_EQ(bot.messages.Count(), 2u);
-    const TAwMessage& reply = bot.messages.Messages()[0];
+    const std::vector<TAwMessage> queued = bot.messages.InSendOrder();
+    const TAwMessage& reply = queued[0];
     EXPECT_EQ(reply.session, 5);
     EXPECT_EQ(reply.kind, MessageKind::Console);
     EXPECT_EQ((std::vector<int>{reply.colour1, reply.colour2, reply.colour3}),
               (std::vector<int>{0, 0, 255}));
     EXPECT_EQ(reply.style, 0);
     EXPECT_EQ(reply.text, "Terravane:\t3 cells processed");
-    EXPECT_EQ(bot.messages.Messages()[1].session, 6);
-    EXPECT_EQ(bot.messages.Messages()[1].text, "Terravane:\ta, b");
+    EXPECT_EQ(queued[1].session, 6);
+    EXPECT_EQ(queued[1].text, "Terravane:\ta, b");
 
     // A format that does not fit raises and queues nothing.
     EXPECT_THROW(Reply(bot, 5, "%d", {"x"}), EConvertError);
