@@ -127,7 +127,7 @@ TEST(Options, FlagIndexFollowsTheBitOrder) {
 }
 
 // What a load makes of config.xml: a few options and the rights in a line, and the dialog.
-TEST_F(OptionsTest, LoadTakesEachGoodValueAndNeverFailsOpen) {
+TEST_F(OptionsTest, LoadNamesEachBadValueTakesItsDefaultAndNeverFailsOpen) {
     const std::string head = "<TerravaneConfig><Login><World>w</World></Login><Options>";
     const std::string tail = "</Options></TerravaneConfig>";
     const std::string unreadable =
