@@ -220,14 +220,6 @@ int OptionFlagIndex(const std::string& key) {
     return static_cast<int>(std::get<OptionFlag>(row->Storage(scratch)));
 }
 
-void LoadOptionGroup(Options& options, std::span<const OptionDescriptor> rows,
-                     const TMicroXmlElement* element) {
-    for (const OptionDescriptor& row : rows) {
-        std::string text = element ? element->ChildText(row.Key, row.DefaultText) : row.DefaultText;
-        StoreText(options, row, text, false);
-    }
-}
-
 void SaveOptionGroup(const Options& options, std::span<const OptionDescriptor> rows,
                      TMicroXmlElement& element) {
     for (const OptionDescriptor& row : rows)

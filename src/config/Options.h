@@ -97,11 +97,6 @@ std::span<const OptionDescriptor> GeneralOptions();
 // The row of a key (case-insensitive), or nullptr.
 const OptionDescriptor* FindOption(const std::string& key);
 
-// For each row: the text of the element's child named by the key (the default text when the
-// child is missing, or when no element is given), converted and stored. Flags are only ever
-// set here, never cleared. A text that does not convert raises EConvertError at its row.
-void LoadOptionGroup(Options& options, std::span<const OptionDescriptor> rows,
-                     const TMicroXmlElement* element);
 // Adds one child per row, named by the key, holding the value in its written form.
 void SaveOptionGroup(const Options& options, std::span<const OptionDescriptor> rows,
                      TMicroXmlElement& element);

@@ -1,7 +1,9 @@
 #include "config/Options.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -115,6 +117,21 @@ TEST(Options, ConvertsEachKindFromItsText) {
     EXPECT_EQ(OptionText(options, "uniport"), "0");
 }
 
+// What the configuration dialog checks before it takes the values.
+TEST(Options, ProblemsNameEachValueOutsideItsRangeThenTheTextureOrder) {
+    Options options;
+    SetOptionDefaults(options);
+    EXPECT_EQ(OptionProblems(options), Texts{});
+    options.MaxQueries = 0;
+    options.FloodCommands = 0;
+    options.TextureMin = 10;
+    EXPECT_EQ(
+        OptionProblems(options),
+        (Texts{"MaxQueries: 0 is outside the range 1 to 10000",
+               "FloodCommands: 0.00 is outside the range 0.01 to 10000.00",
+               "TextureMin 10, DefaultTexture 0 and TextureMax 500 must rise in that order"}));
+}
+
 TEST(Options, FlagIndexFollowsTheBitOrder) {
     const std::pair<std::string, int> cases[] = {{"AllowBots", 0},     {"allowtourists", 1},
                                                  {"ALWAYSENABLED", 2}, {"EnableLog", 3},
@@ -218,6 +235,22 @@ TEST_F(OptionsTest, UnreadableFileIsKeptBesideTheNextSave) {
     LoadConfiguration(bot);
     SaveConfiguration(bot);
     EXPECT_FALSE(std::filesystem::exists(t.dir.Path() / "config.xml.unreadable-3"));
+    // A file that cannot even be read (here a socket) cannot be copied: nothing is saved.
+    const std::filesystem::path config = t.dir.Path() / "config.xml";
+    std::filesystem::remove(config);
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    config.string().copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    LoadConfiguration(bot);
+    EXPECT_EQ(t.frontEnd.errors.back().rfind("config.xml: unreadable: it cannot be read (", 0), 0u);
+    EXPECT_EQ(ErrorOf<EInOutError>([&] {
+                  SaveConfiguration(bot);
+              }).rfind("config.xml: not saved: the unreadable file could not be copied (", 0),
+              0u);
+    EXPECT_TRUE(std::filesystem::is_socket(config));
+    close(fd);
     struct stat info {};
     ASSERT_EQ(stat((t.dir.Path() / "config.xml.unreadable").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
@@ -264,9 +297,15 @@ TEST_F(OptionsTest, SaveWritesThroughALinkAndNamesWhatStandsInItsWay) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "config.xml"));
     EXPECT_NE(t.dir.Read("real/config.xml").find("<World>linked</World>"), std::string::npos);
 
+    // A link into a folder that does not exist: the temporary file cannot be made there.
+    std::filesystem::remove(dir / "config.xml");
+    std::filesystem::create_symlink("gone/config.xml", dir / "config.xml");
+    std::string error = ErrorOf<EInOutError>([&] { SaveConfiguration(bot); });
+    EXPECT_NE(error.find("gone/config.xml.tmp-"), std::string::npos) << error;
+
     std::filesystem::remove(dir / "config.xml");
     std::filesystem::create_directory(dir / "config.xml");
-    const std::string error = ErrorOf<EInOutError>([&] { SaveConfiguration(bot); });
+    error = ErrorOf<EInOutError>([&] { SaveConfiguration(bot); });
     EXPECT_NE(error.find("config.xml\" is a folder"), std::string::npos) << error;
     EXPECT_TRUE(std::filesystem::is_directory(dir / "config.xml"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3);

@@ -84,6 +84,7 @@ TEST(ScenarioRunner, LinesThatCannotBeCarriedOutFailTheRun) {
         {"place 0 0 0 colour red", "unknown object field 'colour'"},
         {"wait 1e12", "'1e12' is not a time from 0 to one day"},
         {"tick -3", "'-3' is not a time from 0 to one day"},
+        {"wait soon", "'soon' is not a time from 0 to one day"},
     };
     for (auto [script, detail] : cases) {
         ScriptRun run(std::string(script) + "\nexpect status Ready\n");
