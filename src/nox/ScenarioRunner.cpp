@@ -21,6 +21,7 @@ namespace tv {
 namespace {
 
 constexpr int kTickMs = 250;
+constexpr double kLongestWait = 86400;
 
 int32_t Number(const std::vector<std::string>& words, std::size_t index) {
     if (index >= words.size()) throw EConvertError("missing argument " + std::to_string(index));
@@ -157,7 +158,11 @@ void ScenarioRunner::Setup(const std::string& command, const std::vector<std::st
                            const std::string& line, std::istream& script) {
     if (command == "file") {
         std::string name = words.at(1);
-        std::ofstream out(workDir_ / name, std::ios::binary);
+        // A script writes only into its own working folder.
+        const bool bare = std::filesystem::path(name).filename() == name && name != "..";
+        if (!bare) Check(false, "file name '" + name + "' is not a bare name");
+        std::ofstream out;
+        if (bare) out.open(workDir_ / name, std::ios::binary);
         std::string content;
         while (std::getline(script, content)) {
             ++lineNumber_;
@@ -256,6 +261,9 @@ void ScenarioRunner::Operator(const std::string& command, const std::vector<std:
         Heartbeats(words.size() > 1 ? Number(words, 1) : 1);
     } else if (command == "wait") {
         double seconds = StrToFloat(words.at(1));
+        // The heartbeats are counted in an int; a day is far more than any script needs.
+        if (!(seconds >= 0 && seconds <= kLongestWait))
+            throw EConvertError("wait " + words[1] + ": seconds must lie between 0 and 86400");
         Heartbeats(static_cast<int>(seconds * 4 + 0.5));
     }
 }
