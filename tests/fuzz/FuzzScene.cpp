@@ -32,13 +32,13 @@ bool IsMarker(const SimObject& object) {
 
 }  // namespace
 
-FuzzScene::FuzzScene(bool markers) {
+FuzzScene::FuzzScene() {
     std::filesystem::create_symlink("/dev/null", tb.dir.Path() / "debug.log");
-    if (markers) {
-        PlaceMarker(tb.world, 1, -2, "5", kUserCitizen);
-        PlaceMarker(tb.world, 2, -2, "hole", test::TestBot::kBotCitizen);
-        PlaceMarker(tb.world, 1, -1, "7,90", kUserCitizen, kHiddenAction);
-    }
+    tb.WriteConfig(kWorld, {{"TextureMin", "3"}, {"DefaultTexture", "4"}});
+    PlaceMarker(tb.world, 2, -1, "", kUserCitizen);
+    PlaceMarker(tb.world, 1, -2, "5", kUserCitizen);
+    PlaceMarker(tb.world, 2, -2, "hole", test::TestBot::kBotCitizen);
+    PlaceMarker(tb.world, 1, -1, "7,90", kUserCitizen, kHiddenAction);
     tb.Start();
     LoginClick(bot());
     Check(tb.world.aw_session() != 0);
@@ -86,7 +86,7 @@ void FuzzScene::CheckCacheMatchesWorld() {
             TerrainMarkerInit(cached);
             Check(b.cache.ReadMarker(cached, entry.X, cellZ, static_cast<int>(i)) >= 0);
             const std::string& description = objects[0]->description;
-            if (description != TerrainMarkerDescription(cached)) {  // a user's own spelling
+            if (description != TerrainMarkerDescription(b, cached)) {  // a user's own spelling
                 int32_t texture = 0;
                 uint16_t turn = 0;
                 bool hole = false;

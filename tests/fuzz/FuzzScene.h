@@ -22,8 +22,9 @@ public:
     static constexpr int32_t kUser = 3;       // an ordinary user with terrain rights only
     static constexpr int32_t kUserCitizen = 3;
 
-    // markers: place the starting markers (cells (1,-2) "5", (2,-2) "hole", (1,-1) "7,90" hidden).
-    explicit FuzzScene(bool markers = true);
+    // TextureMin 3 and DefaultTexture 4; the starting markers are on cells (2,-1) "" (texture 0),
+    // (1,-2) "5", (2,-2) "hole" and (1,-1) "7,90" hidden.
+    FuzzScene();
 
     test::TestBot tb;
     Bot& bot() { return *tb.bot; }

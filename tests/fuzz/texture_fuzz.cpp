@@ -52,12 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (text.empty()) Check(valid && read.Texture == 0 && read.Rotation == 0);
     if (valid && !read.Hole && !text.empty()) Check(inRange);
     if (!valid) Check(read.Rotation == 0 && (read.Texture == options.DefaultTexture || inRange));
-    // An empty text stands for texture 0 even below TextureMin, where "0" is refused.
-    if (!valid || text.empty()) return 0;
+    if (!valid) return 0;
     tv::TMarkerRecord again;
     tv::TerrainMarkerInit(again);
-    Check(tv::TerrainCacheExtractTexture(bot, tv::TerrainMarkerDescription(read), again.Texture,
-                                         again.Rotation, again.Hole));
+    Check(tv::TerrainCacheExtractTexture(bot, tv::TerrainMarkerDescription(bot, read),
+                                         again.Texture, again.Rotation, again.Hole));
     Check(again.Texture == read.Texture && again.Rotation == read.Rotation &&
           again.Hole == read.Hole);
     return 0;
