@@ -27,7 +27,8 @@ for target in "${targets[@]}"; do
   corpus=build-fuzz/corpus-$target
   mkdir -p "$corpus"
   options=(-max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1
-           -artifact_prefix=build-fuzz/findings/$target- -dict=tests/fuzz/$target.dict)
+           -artifact_prefix=build-fuzz/findings/$target-)
+  [ -f "tests/fuzz/$target.dict" ] && options+=(-dict="tests/fuzz/$target.dict")
   # Targets that keep a bot between inputs grow memory on purpose; their leaks are checked
   # once at exit instead of after every input that allocated more than it freed.
   case $target in chat_fuzz | intake_fuzz | scenario_fuzz) options+=(-detect_leaks=0) ;; esac

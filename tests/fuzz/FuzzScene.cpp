@@ -45,8 +45,9 @@ FuzzScene::FuzzScene() {
     for (int right : {right::Terrain, right::EminentDomain, right::ListSessions})
         tb.world.SetWorldRight(kWorld, test::TestBot::kBotCitizen, right, true);
     tb.world.AddCitizen(kCaretaker, "Warden");
-    tb.world.UserEnter(kCaretaker, kCaretaker, 1500, 0, -1500, test::TestBot::kBotCitizen);
-    tb.Enter(kUser, kUserCitizen, -500, -1500, "Mason");
+    tb.world.UserEnter(kCaretaker, kCaretaker, kHomes[0].x, 0, kHomes[0].z,
+                       test::TestBot::kBotCitizen);
+    tb.Enter(kUser, kUserCitizen, kHomes[1].x, kHomes[1].z, "Mason");
     tb.Tick();
     for (int32_t session : {kCaretaker, kUser}) {
         TTerrainSession* record = bot().sessions.FindSession(session);
@@ -102,8 +103,17 @@ void FuzzScene::CheckCacheMatchesWorld() {
 bool FuzzScene::ResetUsers() {
     Bot& b = bot();
     TerrainRightsFromString(b.rights, "*");
-    for (int32_t number : {kCaretaker, kUser}) {
-        TTerrainSession* session = b.sessions.FindSession(number);
+    bool moved = false;
+    for (const Home& home : kHomes) {
+        const TTerrainSession* session = b.sessions.FindSession(home.session);
+        if (session && (session->x != home.x || session->z != home.z)) {
+            tb.world.UserMove(home.session, home.x, 0, home.z);
+            moved = true;
+        }
+    }
+    if (moved) tb.Tick();
+    for (const Home& home : kHomes) {
+        TTerrainSession* session = b.sessions.FindSession(home.session);
         if (!session) return false;
         if (!session->enabled && !SetSessionEnabled(b, *session, true, false)) return false;
         session->clickMode = static_cast<uint8_t>(CommandState::HIDE);

@@ -21,6 +21,10 @@ public:
     static constexpr int32_t kCaretaker = 2;  // session with the bot citizen's privileges
     static constexpr int32_t kUser = 3;       // an ordinary user with terrain rights only
     static constexpr int32_t kUserCitizen = 3;
+    struct Home {
+        int32_t session, x, z;
+    };
+    static constexpr Home kHomes[] = {{kCaretaker, 1500, -1500}, {kUser, -500, -1500}};
 
     // TextureMin 3 and DefaultTexture 4; the starting markers are on cells (2,-1) "" (texture 0),
     // (1,-2) "5", (2,-2) "hole" and (1,-1) "7,90" hidden.
@@ -35,8 +39,8 @@ public:
     // Every cached marker stands in the world on its anchor with its number, texture, rotation
     // and visibility, and no cached cell without a marker has a marker object on its anchor.
     void CheckCacheMatchesWorld();
-    // Both users present with enabled sessions in their first state (hide on click, no detach,
-    // no idle or flood count) and rights for everyone; false when a user is gone.
+    // Both users present at home with enabled sessions in their first state (hide on click, no
+    // detach, no idle or flood count) and rights for everyone; false when a user is gone.
     bool ResetUsers();
 };
 
