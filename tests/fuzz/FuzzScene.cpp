@@ -96,6 +96,9 @@ void FuzzScene::CheckCacheMatchesWorld() {
                       (hole || (texture == cached.Texture && turn == cached.Rotation)));
             }
             Check(cached.Visible == !SameText(objects[0]->action, kHiddenAction));
+            // A marker first learned by a query leaves the cell's terrain as the world had it.
+            const auto terrain = tb.world.TerrainAt(kWorld, entry.X, cellZ);
+            Check(!terrain || (terrain->value == entry.Terrain && terrain->height == entry.Height));
         }
     }
 }

@@ -37,7 +37,8 @@ public:
     // were not enough.
     bool Settle(int maxTicks);
     // Every cached marker stands in the world on its anchor with its number, texture, rotation
-    // and visibility, and no cached cell without a marker has a marker object on its anchor.
+    // and visibility, its cell's terrain (once set) is the marker's, and no cached cell without a
+    // marker has a marker object on its anchor.
     void CheckCacheMatchesWorld();
     // Both users present at home with enabled sessions in their first state (hide on click, no
     // detach, no idle or flood count) and rights for everyone; false when a user is gone.
