@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <mutex>
 #include <optional>
@@ -22,6 +23,7 @@
 namespace {
 
 struct Arguments {
+    std::string program = "terravane-soak";  // as it was started, for the reproduction line
     uint64_t first = 1;
     uint64_t last = 20;
     bool batch = true;
@@ -40,6 +42,7 @@ bool Number(const std::string& text, uint64_t& value) {
 
 std::optional<Arguments> Parse(int argc, char** argv) {
     Arguments args;
+    if (argc > 0) args.program = std::filesystem::path(argv[0]).filename().string();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const std::string value = i + 1 < argc ? argv[i + 1] : "";
@@ -85,11 +88,11 @@ struct Totals {
 
 void ReportFailure(const tv::SoakResult& result, const Arguments& args, bool withScript) {
     std::cout << "FAIL seed " << result.seed << ": " << result.violation << "\n"
-              << "reproduce: terravane-soak --seed " << result.seed << " --minutes "
+              << "reproduce: " << args.program << " --seed " << result.seed << " --minutes "
               << args.minutes << "   # " << result.plan << "\n";
     if (!withScript) return;
     std::cout << "---- scenario script of seed " << result.seed << " ----\n"
-              << "# terravane-soak --seed " << result.seed << ": " << result.violation << "\n"
+              << "# " << args.program << " --seed " << result.seed << ": " << result.violation << "\n"
               << tv::ScriptText(result.script) << "---- end of script ----\n";
 }
 
