@@ -36,8 +36,7 @@ void FlushMessages(Bot& bot) {
     auto away = [&bot] { return bot.model.ConnectionState() == StatusIndex::Disconnected; };
     do {
         bot.sdk.aw_wait(1000);
-    } while (PumpMessages(bot) != 0 && !away() &&
-             bot.clock.MonotonicMs() - start < kFlushLimitMs);
+    } while (PumpMessages(bot) != 0 && !away() && bot.clock.MonotonicMs() - start < kFlushLimitMs);
     if (bot.messages.Empty()) return;
     const int unsent = static_cast<int>(bot.messages.Count());
     AddActivity(bot, ActivityCategory::Error,

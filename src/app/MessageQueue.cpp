@@ -1,7 +1,7 @@
 #include "app/MessageQueue.h"
 
-#include "app/AwSdk.h"
 #include "app/ActivityLog.h"
+#include "app/AwSdk.h"
 #include "app/Bot.h"
 #include "app/Format.h"
 

@@ -128,14 +128,14 @@ void ScenarioRunner::Expect(const std::vector<std::string>& words) {
         return Check(held, detail);
     }
     if (what == "invariants" || what == "settled") {
-        const std::vector<std::string> found = what == "invariants"
-                                                   ? CheckSteady(bot, watch_)
-                                                   : CheckSettled(bot, world_, watch_);
+        const std::vector<std::string> found =
+            what == "invariants" ? CheckSteady(bot, watch_) : CheckSettled(bot, world_, watch_);
         // The first few say what broke; a long list would bury them.
         std::string detail;
         for (std::size_t i = 0; i < found.size() && i < 3; ++i)
             detail += (i ? "; " : "") + found[i];
-        if (found.size() > 3) detail += Format(" (and %d more)", {static_cast<int>(found.size() - 3)});
+        if (found.size() > 3)
+            detail += Format(" (and %d more)", {static_cast<int>(found.size() - 3)});
         return Check(found.empty(), detail);
     }
     if (what == "terrain") {

@@ -45,9 +45,8 @@ std::pair<int64_t, int64_t> Recount(const TTerrainCache& cache, int32_t first, i
 // The counters against a recount; `everyRow` also looks outside the world's rows.
 void CheckCounters(Bot& bot, bool everyRow, Found& found) {
     const int32_t size = bot.cache.WorldSize();
-    const auto [entries, marked] =
-        everyRow ? Recount(bot.cache, kMinCacheRow, kMaxCacheRow, size)
-                 : Recount(bot.cache, -size - 1, size + 1, size);
+    const auto [entries, marked] = everyRow ? Recount(bot.cache, kMinCacheRow, kMaxCacheRow, size)
+                                            : Recount(bot.cache, -size - 1, size + 1, size);
     if (marked != bot.cache.MarkerCount())
         found.push_back("MarkerCount is " + std::to_string(bot.cache.MarkerCount()) +
                         " but the cache holds " + std::to_string(marked) + " markers");
@@ -139,15 +138,14 @@ void CheckCell(Bot& bot, SimWorld& world, int32_t cellX, int32_t cellZ,
     }
     const SimObject& object = *standing.front();
     const bool visible = !SameText(object.action, kHiddenAction);
-    if (object.id != marker.Id || object.number != marker.Number ||
-        object.owner != marker.Owner || visible != marker.Visible ||
-        !SameDescription(bot, marker, object.description))
-        found.push_back(Format("%s: the cache holds marker %u id %d owner %d \"%s\" %s but the "
-                               "world has %u id %d owner %d \"%s\" %s",
-                               {where, marker.Number, marker.Id, marker.Owner,
-                                TerrainMarkerDescription(marker),
-                                marker.Visible ? "visible" : "hidden", object.number, object.id,
-                                object.owner, object.description, visible ? "visible" : "hidden"}));
+    if (object.id != marker.Id || object.number != marker.Number || object.owner != marker.Owner ||
+        visible != marker.Visible || !SameDescription(bot, marker, object.description))
+        found.push_back(
+            Format("%s: the cache holds marker %u id %d owner %d \"%s\" %s but the "
+                   "world has %u id %d owner %d \"%s\" %s",
+                   {where, marker.Number, marker.Id, marker.Owner, TerrainMarkerDescription(marker),
+                    marker.Visible ? "visible" : "hidden", object.number, object.id, object.owner,
+                    object.description, visible ? "visible" : "hidden"}));
     const auto terrain = world.TerrainAt(world.EnteredWorld(), cellX, cellZ);
     const int32_t value = PackTerrain(marker.Hole, marker.Texture, marker.Rotation);
     if (!terrain || terrain->value != value || terrain->height != marker.Height)
@@ -163,8 +161,8 @@ using Anchors = std::map<CellPos, std::vector<const SimObject*>>;
 Anchors MarkersOnAnchors(SimWorld& world) {
     Anchors anchors;
     for (const SimObject& object : world.Objects(world.EnteredWorld()))
-        if (object.type == 0 && SameText(object.model, kMarkerModel) &&
-            object.x % kCellSpan == 0 && object.z % kCellSpan == 0)
+        if (object.type == 0 && SameText(object.model, kMarkerModel) && object.x % kCellSpan == 0 &&
+            object.z % kCellSpan == 0)
             anchors[{object.x / kCellSpan, object.z / kCellSpan}].push_back(&object);
     return anchors;
 }

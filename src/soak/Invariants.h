@@ -8,11 +8,11 @@
 //
 // Settled (once the bot is quiet, faults healed and users idle): the steady ones, plus nothing
 // left in progress (pending requests, queued cells and commands, cells waiting to be reconciled,
-// repairs, unsent messages to users present), every cached cell agrees with the marker object standing on its anchor in
-// the world (id, number, description, visibility, owner; none when the cache holds none), every
-// marked cell's terrain is its marker's, no marker built or deleted by a user without an enabled
-// session survives, no message to a user still present was lost, and every cell the bot asked
-// about is known.
+// repairs, unsent messages to users present), every cached cell agrees with the marker object
+// standing on its anchor in the world (id, number, description, visibility, owner; none when the
+// cache holds none), every marked cell's terrain is its marker's, no marker built or deleted by a
+// user without an enabled session survives, no message to a user still present was lost, and every
+// cell the bot asked about is known.
 
 #include <string>
 #include <vector>

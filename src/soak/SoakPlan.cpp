@@ -24,8 +24,8 @@ bool SoakRandom::Chance(double probability) {
 
 const std::vector<SoakUser>& SoakUsers() {
     static const std::vector<SoakUser> users = {
-        {11, 1, "", 0},  {12, 2, "", 0},      {13, 3, "", 0},      {14, 4, "", 3},
-        {15, 5, "", 0},  {16, 0, "'Tom", 0}, {17, 6, "[Mech", 0},
+        {11, 1, "", 0}, {12, 2, "", 0},     {13, 3, "", 0},      {14, 4, "", 3},
+        {15, 5, "", 0}, {16, 0, "'Tom", 0}, {17, 6, "[Mech", 0},
     };
     return users;
 }
@@ -100,8 +100,8 @@ std::vector<std::string> ConfigFileLines(const SoakPlan& plan) {
                                       "<TerravaneConfig>", "  <Login>"};
     auto group = [&](std::span<const OptionDescriptor> rows) {
         for (const OptionDescriptor& row : rows)
-            lines.push_back(Format("    <%s>%s</%s>",
-                                   {row.Key, *OptionText(plan.options, row.Key), row.Key}));
+            lines.push_back(
+                Format("    <%s>%s</%s>", {row.Key, *OptionText(plan.options, row.Key), row.Key}));
     };
     group(LoginOptions());
     lines.insert(lines.end(), {"  </Login>", "  <Options>"});
@@ -125,14 +125,15 @@ std::string PlanSummary(const SoakPlan& plan) {
 namespace {
 
 const std::vector<std::string> kTextures = {
-    "5",  "12,90", "7,180", "3,270", "hole", "HOLE", "0",   "abc", "600", "5,45",
+    "5",  "12,90", "7,180", "3,270", "hole", "HOLE", "0",    "abc",   "600",        "5,45",
     "-3", "255",   "256",   "1000",  "5,",   ",90",  "0x10", "16383", "99999999999"};
-const std::vector<std::string> kCitizens = {"1", "2", "3", "4", "5", "6", "0", "99", "-1",
-                                            "'ada'", "'bob'", "'keeper'", "'nobody'", "'tom'"};
-const std::vector<std::string> kAreaArguments = {"", " ed", " all", " ed all", " all ed",
+const std::vector<std::string> kCitizens = {"1",     "2",        "3",        "4",    "5",
+                                            "6",     "0",        "99",       "-1",   "'ada'",
+                                            "'bob'", "'keeper'", "'nobody'", "'tom'"};
+const std::vector<std::string> kAreaArguments = {"",   " ed",    " all",   " ed all",  " all ed",
                                                  " 3", " 3 all", " 'ada'", " 'nobody'"};
-const std::vector<std::string> kRightsTargets = {"2", "3", "4", "5", "6", "7", "2~4", "'ada'",
-                                                 "'eli'", "1", "0", "x", "5~"};
+const std::vector<std::string> kRightsTargets = {"2",     "3",     "4", "5", "6", "7", "2~4",
+                                                 "'ada'", "'eli'", "1", "0", "x", "5~"};
 
 // Bytes a chat line can carry: anything but line ends.
 std::string Noise(SoakRandom& random, int length) {
@@ -175,11 +176,12 @@ std::string Command(SoakRandom& random) {
         case 13:
             return random.Pick(std::vector<std::string>{
                 "texture", "texture 5,", "seed as", "rights add", "rights add 'x",
-                "rights remove 2147483648", " show", "show  3", "show 99999999999", "foo",
-                "SHOW", "begin\tdetach"});
+                "rights remove 2147483648", " show", "show  3", "show 99999999999", "foo", "SHOW",
+                "begin\tdetach"});
         default:
             // Long lines: overflowing numbers, endless words, raw bytes.
-            return random.Pick(area) + " " + std::string(static_cast<std::size_t>(random.Between(20, 10000)), '9');
+            return random.Pick(area) + " " +
+                   std::string(static_cast<std::size_t>(random.Between(20, 10000)), '9');
     }
 }
 

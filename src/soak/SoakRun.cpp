@@ -18,15 +18,14 @@ constexpr int kTicksPerSecond = 4;
 constexpr int64_t kTicksPerMinute = 60 * kTicksPerSecond;
 
 const std::vector<std::string> kRefusedCalls = {
-    "aw_object_load", "aw_object_change",   "aw_object_delete",
-    "aw_cell_next",   "aw_terrain_set",     "aw_console_message",
-    "aw_world_eject", "aw_url_send",        "aw_citizen_attributes_by_name"};
+    "aw_object_load", "aw_object_change", "aw_object_delete",
+    "aw_cell_next",   "aw_terrain_set",   "aw_console_message",
+    "aw_world_eject", "aw_url_send",      "aw_citizen_attributes_by_name"};
 // The calls whose silence the bot can notice: each leaves a pending request or an object.
 const std::vector<std::string> kSilencedCalls = {"aw_object_load", "aw_object_change",
                                                  "aw_object_delete", "aw_cell_next"};
-const std::vector<int> kReasons = {reason::NoConnection, reason::NoSuchObject,
-                                   reason::OutOfWorld, reason::NotAllowed,
-                                   reason::InvalidArgument};
+const std::vector<int> kReasons = {reason::NoConnection, reason::NoSuchObject, reason::OutOfWorld,
+                                   reason::NotAllowed, reason::InvalidArgument};
 
 class SoakDriver final {
 public:
@@ -228,8 +227,7 @@ bool SoakDriver::Quiet() {
     Bot* bot = runner_.CurrentBot();
     return bot && bot->world.callbacks.Empty() && bot->world.queries.Empty() &&
            bot->world.commands.Empty() && bot->world.reconcile.cells.empty() &&
-           bot->world.repairs.Empty() &&
-           MessagesForPresentUsers(*bot, runner_.World()) == 0 &&
+           bot->world.repairs.Empty() && MessagesForPresentUsers(*bot, runner_.World()) == 0 &&
            runner_.World().PendingDeliveries() == 0;
 }
 
@@ -241,7 +239,7 @@ SoakResult SoakDriver::Run() {
         for (auto due = scheduled_.begin();
              result_.passed && due != scheduled_.end() && due->first <= tick_;
              due = scheduled_.erase(due)) {
-                Feed(due->second);
+            Feed(due->second);
         }
         if (result_.passed && random_.Chance(0.2)) Act();
         if (result_.passed) Fault();

@@ -22,8 +22,8 @@ struct SoakResult {
     std::vector<std::string> script;  // the run as script lines, kept when it failed
     int64_t virtualMs = 0;
     std::array<int64_t, kRarePathCount> rare{};
-    std::map<int, int64_t> refusals;         // reason code -> refused calls
-    std::map<std::string, int64_t> faults;   // injected faults by kind
+    std::map<int, int64_t> refusals;        // reason code -> refused calls
+    std::map<std::string, int64_t> faults;  // injected faults by kind
 };
 
 // chaosMinutes of random play, then at most kHealDeadline of rest.

@@ -21,12 +21,15 @@ constexpr int64_t kTimeoutMs = kCallbackTimeoutSeconds * 1000;
 }  // namespace
 
 const char* RarePathName(RarePath path) {
-    static constexpr const char* kNames[] = {
-        "reconnect with requests pending", "request given up and reconciled",
-        "re-issued query answered late",   "flood ejection",
-        "rival marker",                    "corrected marker",
-        "unauthorised build undone",       "unauthorised delete undone",
-        "detach session ended"};
+    static constexpr const char* kNames[] = {"reconnect with requests pending",
+                                             "request given up and reconciled",
+                                             "re-issued query answered late",
+                                             "flood ejection",
+                                             "rival marker",
+                                             "corrected marker",
+                                             "unauthorised build undone",
+                                             "unauthorised delete undone",
+                                             "detach session ended"};
     return kNames[static_cast<std::size_t>(path)];
 }
 
@@ -172,9 +175,9 @@ void SoakWatch::Built(int32_t x, int32_t z) {
     while (!times.empty() && now - times.front() >= kMinuteMs) times.pop_front();
     if (times.size() <= static_cast<std::size_t>(kBuildsPerCellMinute)) return;
     if (!loopCells_.insert(cell).second) return;
-    violations.push_back("the bot built " + std::to_string(times.size()) +
-                         " objects in cell " + std::to_string(cell.first) + " " +
-                         std::to_string(cell.second) + " within one minute");
+    violations.push_back("the bot built " + std::to_string(times.size()) + " objects in cell " +
+                         std::to_string(cell.first) + " " + std::to_string(cell.second) +
+                         " within one minute");
 }
 
 // ---- Calls ------------------------------------------------------------------------------------

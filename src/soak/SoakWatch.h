@@ -52,14 +52,14 @@ public:
     void Attach(Bot* bot);
 
     std::array<int64_t, kRarePathCount> rare{};
-    std::map<int, int64_t> refusals;  // reason code -> calls the world refused with it
-    std::vector<std::string> violations;  // found as they happened (build loops)
-    std::set<uint32_t> unauthorisedBuilds;    // object numbers the bot failed to remove
-    std::set<CellPos> unauthorisedDeletes;    // cells whose marker the bot failed to rebuild
+    std::map<int, int64_t> refusals;        // reason code -> calls the world refused with it
+    std::vector<std::string> violations;    // found as they happened (build loops)
+    std::set<uint32_t> unauthorisedBuilds;  // object numbers the bot failed to remove
+    std::set<CellPos> unauthorisedDeletes;  // cells whose marker the bot failed to rebuild
     // Refused messages (session, text) not sent since; a retry cannot be told from a copy.
     std::set<std::pair<int32_t, std::string>> lostMessages;
-    std::set<CellPos> queriedCells;           // since the bot's world state was last reset
-    std::string checkedConfig;  // the config.xml state the last check saw
+    std::set<CellPos> queriedCells;  // since the bot's world state was last reset
+    std::string checkedConfig;       // the config.xml state the last check saw
 
     void Count(RarePath path) { ++rare[static_cast<std::size_t>(path)]; }
 
@@ -108,7 +108,7 @@ private:
     SimWorld& world_;
     Clock& clock_;
     Bot* bot_ = nullptr;
-    int loads_ = 0;  // objects the bot built so far
+    int loads_ = 0;                                   // objects the bot built so far
     std::map<CellPos, std::deque<int64_t>> builds_;   // ms of the bot's builds per cell
     std::map<CellPos, std::deque<int64_t>> queries_;  // ms of queries awaiting their answer
     std::set<CellPos> loopCells_;                     // cells already reported as a loop

@@ -92,7 +92,8 @@ void ReportFailure(const tv::SoakResult& result, const Arguments& args, bool wit
               << args.minutes << "   # " << result.plan << "\n";
     if (!withScript) return;
     std::cout << "---- scenario script of seed " << result.seed << " ----\n"
-              << "# " << args.program << " --seed " << result.seed << ": " << result.violation << "\n"
+              << "# " << args.program << " --seed " << result.seed << ": " << result.violation
+              << "\n"
               << tv::ScriptText(result.script) << "---- end of script ----\n";
 }
 
@@ -102,7 +103,8 @@ bool ReportTotals(const Totals& totals, double wallSeconds, bool batch) {
                 static_cast<long long>(totals.seeds), static_cast<long long>(totals.failed),
                 static_cast<double>(totals.virtualMs) / 3.6e6, wallSeconds);
     std::cout << "faults injected:";
-    for (const auto& [kind, count] : totals.faults) std::cout << " [" << kind << ": " << count << "]";
+    for (const auto& [kind, count] : totals.faults)
+        std::cout << " [" << kind << ": " << count << "]";
     std::cout << "\nrefusals met by reason:";
     for (const auto& [reason, count] : totals.refusals) std::cout << " " << reason << ":" << count;
     std::cout << "\nrare paths reached:";
@@ -114,7 +116,8 @@ bool ReportTotals(const Totals& totals, double wallSeconds, bool batch) {
     }
     std::cout << "\n";
     for (int reason : {24, 25, 26, 29, 31}) reached = reached && totals.refusals.count(reason);
-    if (batch && !reached) std::cout << "FAIL: a rare path or an injected reason code was never reached\n";
+    if (batch && !reached)
+        std::cout << "FAIL: a rare path or an injected reason code was never reached\n";
     return !batch || reached;
 }
 
@@ -139,13 +142,15 @@ int main(int argc, char** argv) {
             std::lock_guard<std::mutex> guard(lock);
             totals.Add(result);
             if (!result.passed) failures.push_back(std::move(result));
-            if (args->progress && (totals.seeds % 50 == 0 || totals.seeds == static_cast<int64_t>(count)))
+            if (args->progress &&
+                (totals.seeds % 50 == 0 || totals.seeds == static_cast<int64_t>(count)))
                 std::cout << "progress: " << totals.seeds << "/" << count << " seeds, "
                           << totals.failed << " failed" << std::endl;
         }
     };
     std::vector<std::thread> workers;
-    for (int j = 1; j < args->jobs && static_cast<uint64_t>(j) < count; ++j) workers.emplace_back(work);
+    for (int j = 1; j < args->jobs && static_cast<uint64_t>(j) < count; ++j)
+        workers.emplace_back(work);
     work();
     for (std::thread& worker : workers) worker.join();
 

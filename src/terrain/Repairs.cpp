@@ -49,7 +49,8 @@ void TryRemove(Bot& bot, TRepair& repair) {
     const int result = sdk.aw_object_delete();
     Attempted(bot, repair, result, "Unable to remove marker @ %s, error %d");
     // Perhaps it is gone already: the cell's answer will say.
-    if (result != 0) RefreshCell(bot, WorldCellOf(repair.Marker).first, WorldCellOf(repair.Marker).second);
+    if (result != 0)
+        RefreshCell(bot, WorldCellOf(repair.Marker).first, WorldCellOf(repair.Marker).second);
 }
 
 void TryBuild(Bot& bot, TRepair& repair) {
