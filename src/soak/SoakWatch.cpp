@@ -139,6 +139,11 @@ void SoakWatch::After(const Seen& seen) {
                 Count(RarePath::RivalMarker);
             }
             if (loaded && !seen.unauthorised) Count(RarePath::CorrectedMarker);
+            // A marker the bot took for the cell stands for one deleted there without the right
+            // to: the bot no longer owes the cell the old one.
+            if (const TTerrainCacheX* entry = bot_->cache.Entry(seen.cell.first, seen.cell.second);
+                entry && entry->Id != 0 && entry->Number == seen.number)
+                unauthorisedDeletes.erase(seen.cell);
             break;
         case event::ObjectDelete:
             if (!seen.unauthorised) break;
