@@ -191,7 +191,11 @@ void ScenarioRunner::Setup(const std::string& command, const std::vector<std::st
                            const std::string& line, std::istream& script) {
     if (command == "file") {
         std::string name = words.at(1);
-        std::ofstream out(workDir_ / name, std::ios::binary);
+        // A script writes only into its own working folder.
+        const bool bare = std::filesystem::path(name).filename() == name && name != "..";
+        if (!bare) Check(false, "file name '" + name + "' is not a bare name");
+        std::ofstream out;
+        if (bare) out.open(workDir_ / name, std::ios::binary);
         std::string content;
         while (std::getline(script, content)) {
             ++lineNumber_;
