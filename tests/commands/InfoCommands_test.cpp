@@ -14,7 +14,7 @@ namespace {
 
 using SessionCommands = CommandTest;
 
-TEST_F(SessionCommands, SessionsListsWorkingUsersAndASecondBeginSaysNothing) {
+TEST_F(SessionCommands, SessionsListsWorkingUsersASecondBeginSaysNothingHelpOpensThePage) {
     Arrive({.session = 11, .citizen = 7, .name = "bob"});
     Arrive({.session = 12, .citizen = 8, .rights = {50, 68}, .name = "alice"});
     Arrive({.session = 13, .citizen = 9, .name = "'guest"});
@@ -28,20 +28,10 @@ TEST_F(SessionCommands, SessionsListsWorkingUsersAndASecondBeginSaysNothing) {
     EXPECT_EQ(Command(11, "t:end"), Texts{"{not_enabled_message}"});
     Command(14, "t:end");
     EXPECT_EQ(Command(11, "t:sessions"), (Texts{"{sessions_user_message}0"}));
-}
-
-TEST_F(SessionCommands, HelpOpensTheHomePage) {
-    struct Urls final : SimListener {
-        void OnUrl(int32_t session, const std::string& url, const std::string& target) override {
-            sent.push_back(std::to_string(session) + " " + url + " " + target);
-        }
-        Texts sent;
-    } urls;
-    tb.world.SetListener(&urls);
-    Arrive({11, 7});
+    // Help opens the home page in the user's browser.
     EXPECT_EQ(Command(11, "t:help"), Texts{"{message}"});
-    EXPECT_EQ(urls.sent, Texts{"11 " + std::string(kHomePageUrl) + " aw_3d"});
-    tb.world.SetListener(nullptr);
+    EXPECT_EQ(tb.world.ActionLog().back(),
+              "url(11,\"" + std::string(kHomePageUrl) + "\",\"aw_3d\")");
 }
 
 class RightsCommand : public CommandTest {
@@ -55,7 +45,6 @@ protected:
 };
 
 TEST_F(RightsCommand, ListGrantAndRevokeRefuseHostileArgumentsAndKeepTheOwnCitizen) {
-    tb.world.AddCitizen(1234, "ada");
     const std::string notTarget =
         std::string("' ") + AddedInfo(Added::rights_argument_error).english;
     const std::string own = AddedInfo(Added::own_rights_error).english;
@@ -70,14 +59,10 @@ TEST_F(RightsCommand, ListGrantAndRevokeRefuseHostileArgumentsAndKeepTheOwnCitiz
         {"1~3,20", "t:rights", {"{terrain_rights} 2", "1~3, 20"}, "1~3,20"},
         {"*", "t:rights add 7", {"7: {citnum_rights_error}"}, "*"},
         {"1,5~10", "t:rights add 7", {"7: {citnum_rights_error}"}, "1,5~10"},
-        {"1", "t:rights add 7", {"{rights_granted_message}7"}, "1,7"},
-        {"1", "t:rights ADD 'ada'", {"{rights_granted_message}1234"}, "1,1234"},
-        {"1", "t:rights add 'nobody'", {"''nobody'' {invalid_citname_message}"}, "1"},
-        {"1,5~10", "t:rights rem 5", {"{rights_revoked_message}5"}, "1"},
+        {"1", "t:rights ADD 7", {"{rights_granted_message}7"}, "1,7"},
         {"1,7,5~10", "t:rights remove 7", {"7: {citnum_rights_error}"}, "1,5~10,7"},
         {"*", "t:rights remove 7", {"7: {citnum_rights_error}"}, "*"},
         {"1,7", "t:rights remove 7", {"{rights_revoked_message}7"}, "1"},
-        {"1", "t:rights remove 9", {"9: {citnum_no_rights_error}"}, "1"},
         {"1", "t:rights frob 9", {}, "1"},
         {"1", "t:rights add", {}, "1"},
         // Hostile or mistyped arguments change nothing.

@@ -31,9 +31,7 @@ TEST_F(ClickMode, NamesEveryModeAndAWrongWordChangesNothing) {
     Begin(11);
     TTerrainSession& session = SessionOf(11);
     for (auto [words, mode, name] : {std::tuple<const char*, uint8_t, const char*>{"", 3, "hide"},
-                                     {" show", 4, "show"},
                                      {" DELETE", 1, "delete"},
-                                     {" detach", 2, "detach"},
                                      {" hide extra", 3, "hide"}}) {
         EXPECT_EQ(Command(11, std::string("t:clickmode") + words),
                   Texts{std::string("{clickmode_message} ") + name});
