@@ -48,7 +48,10 @@ for entry in "${MUTATIONS[@]}"; do
     failed=$(sed -n '/The following tests FAILED/,$p' "build/mutant-$name.log" |
       grep -oE '^\s+[0-9]+ - [^ ]+' | awk '{print $3}' | tr '\n' ' ')
     if [[ -n "$failed" ]]; then
-      echo "$name: caught by $failed"
+      read -ra tests <<<"$failed"
+      more=""
+      ((${#tests[@]} > 4)) && more=" ..."
+      echo "$name: caught by ${#tests[@]} test(s): ${tests[*]:0:4}$more"
     else
       echo "$name: MISSED"
       missed=1
