@@ -83,6 +83,7 @@ void Bot::Heartbeat() {
     if (sdk.aw_session() == 0) return;
     CheckSessionTimeouts(*this);
     CallbackTimeouts(*this);
+    RepairsStep(*this);
     TerrainQueryQueueProcess(*this);
     TerrainCommandQueueProcess(*this);
     PumpMessages(*this);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/ActivityLog.h"
 #include "app/AwSdk.h"
@@ -18,6 +19,7 @@
 #include "config/Options.h"
 #include "events/SessionTable.h"
 #include "terrain/Reconcile.h"
+#include "terrain/Repairs.h"
 #include "terrain/TerrainCache.h"
 #include "terrain/TerrainCallback.h"
 #include "terrain/TerrainQueue.h"
@@ -46,11 +48,13 @@ struct WorldState {
     TTerrainCommandQueue commands;
     TTerrainCallbackList callbacks;
     TReconcileBook reconcile;  // given-up cells waiting for the world's answer
+    TRepairBook repairs;       // the bot's own work on the world, until the world confirms it
     void Clear() {
         queries.Clear();
         commands.Clear();
         callbacks.Clear();
         reconcile.Clear();
+        repairs.Clear();
     }
 };
 
@@ -59,6 +63,7 @@ struct CellQueryState {
     int32_t CurCellX = 0;
     int32_t CurCellZ = 0;
     bool CellIgnore = false;
+    std::vector<uint32_t> Reported;  // numbers of the markers the answer has listed so far
 };
 
 class Bot final {

@@ -33,13 +33,17 @@ constexpr int64_t kFlushLimitMs = 30000;
 // is dropped with an Error entry (the next login's users would not be the ones it was meant for).
 void FlushMessages(Bot& bot) {
     const int64_t start = bot.clock.MonotonicMs();
+    auto away = [&bot] { return bot.model.ConnectionState() == StatusIndex::Disconnected; };
     do {
         bot.sdk.aw_wait(1000);
-    } while (PumpMessages(bot) != 0 && bot.clock.MonotonicMs() - start < kFlushLimitMs);
+    } while (PumpMessages(bot) != 0 && !away() && bot.clock.MonotonicMs() - start < kFlushLimitMs);
     if (bot.messages.Empty()) return;
+    const int unsent = static_cast<int>(bot.messages.Count());
     AddActivity(bot, ActivityCategory::Error,
-                Format("Logged out with %d messages unsent: the flush stops after %d seconds",
-                       {static_cast<int>(bot.messages.Count()), kFlushLimitMs / 1000}));
+                away() ? Format("Logged out with %d messages unsent: the world is away", {unsent})
+                       : Format("Logged out with %d messages unsent: the flush stops after %d "
+                                "seconds",
+                                {unsent, kFlushLimitMs / 1000}));
     bot.messages.Clear();
 }
 
@@ -147,8 +151,11 @@ void OnWorldAttributes(Bot& bot) {
     }
     StatusIndex state = bot.model.ConnectionState();
     if (state != StatusIndex::LoggingIn) bot.cache.CountMarkers();
-    if (state == StatusIndex::Disconnected)
+    if (state == StatusIndex::Disconnected) {
         AddActivity(bot, ActivityCategory::Message, "Reconnected to world");
+        // What users changed meanwhile never reached the bot: every known cell is asked again.
+        RefreshKnownCells(bot);
+    }
     if (state != StatusIndex::Active) {
         bot.model.SetStat(0, sdk.aw_string(attr::WorldName));
         bot.model.SetStatus(StatusIndex::Active);

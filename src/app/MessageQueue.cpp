@@ -1,7 +1,9 @@
 #include "app/MessageQueue.h"
 
+#include "app/ActivityLog.h"
 #include "app/AwSdk.h"
 #include "app/Bot.h"
+#include "app/Format.h"
 
 namespace tv {
 
@@ -37,6 +39,13 @@ TAwMessage TAwMsgQueue::TakeNext() {
     else
         turns_.push_back(session);
     return message;
+}
+
+void TAwMsgQueue::PutBack(TAwMessage message) {
+    std::deque<TAwMessage>& own = bySession_[message.session];
+    if (own.empty()) turns_.push_back(message.session);
+    ++count_;
+    own.push_front(std::move(message));
 }
 
 std::size_t TAwMsgQueue::DropSession(int32_t session) {
@@ -77,37 +86,67 @@ TAwMessage& EnqueueMessage(TAwMsgQueue& queue, int32_t session, MessageKind kind
     return queue.Append(std::move(message));
 }
 
-void SendMessageNow(AwSdk& sdk, const TAwMessage& message) {
+int SendMessageNow(AwSdk& sdk, const TAwMessage& message) {
     switch (message.kind) {
         case MessageKind::Whisper:
-            sdk.aw_whisper(message.session, message.text);
-            break;
+            return sdk.aw_whisper(message.session, message.text);
         case MessageKind::Say:
-            sdk.aw_say(message.text);
-            break;
+            return sdk.aw_say(message.text);
         case MessageKind::Console:
-            sdk.aw_bool_set(attr::ConsoleFlag0, message.Flag0());
-            sdk.aw_bool_set(attr::ConsoleFlag1, message.Flag1());
-            sdk.aw_int_set(attr::ConsoleRed, message.colour1);
-            sdk.aw_int_set(attr::ConsoleGreen, message.colour2);
-            sdk.aw_int_set(attr::ConsoleBlue, message.colour3);
-            sdk.aw_string_set(attr::ConsoleMessage, message.text);
-            sdk.aw_console_message(message.session);
             break;
     }
+    sdk.aw_bool_set(attr::ConsoleFlag0, message.Flag0());
+    sdk.aw_bool_set(attr::ConsoleFlag1, message.Flag1());
+    sdk.aw_int_set(attr::ConsoleRed, message.colour1);
+    sdk.aw_int_set(attr::ConsoleGreen, message.colour2);
+    sdk.aw_int_set(attr::ConsoleBlue, message.colour3);
+    sdk.aw_string_set(attr::ConsoleMessage, message.text);
+    return sdk.aw_console_message(message.session);
 }
 
-void SendQueuedMessage(AwSdk& sdk, const TAwMessage& message) {
-    SendMessageNow(sdk, message);
-    sdk.aw_wait(0);
+namespace {
+
+// The world's answer for a session that is not there.
+constexpr int kNoSuchSession = 27;
+// Long enough for the world to tell that it is gone (its calls fail before it says so).
+constexpr int32_t kRefusedMessageSeconds = 60;
+
+// A refused message is tried again on the next tick, until the world has refused it too long;
+// the time counts from the first refusal since the connection was last regained.
+void Refused(Bot& bot, TAwMessage message, int reason) {
+    const int32_t now = bot.ClockSeconds();
+    const uint32_t epoch = bot.world.reconcile.epoch;
+    if (message.refusedSince == 0 || message.refusedEpoch != epoch) {
+        message.refusedSince = now;
+        message.refusedEpoch = epoch;
+    }
+    if (now - message.refusedSince <= kRefusedMessageSeconds) {
+        bot.messages.PutBack(std::move(message));
+        return;
+    }
+    AddActivity(bot, ActivityCategory::Error,
+                Format("A message to session %d was dropped: the world refused it for %d "
+                       "seconds, error %d",
+                       {message.session, kRefusedMessageSeconds, reason}));
 }
+
+}  // namespace
 
 std::size_t PumpMessages(Bot& bot) {
     TAwMsgQueue& queue = bot.messages;
+    // While the world is away every message would be refused and lost: they wait for it.
+    if (bot.model.ConnectionState() == StatusIndex::Disconnected) return queue.Count();
     for (std::size_t sent = 0; sent < kMessagesPerPump && !queue.Empty(); ++sent) {
         // Taken off the queue before sending: the wait after the send runs handlers that may
         // queue more messages (they join their recipient's turn) or even pump the queue.
-        SendQueuedMessage(bot.sdk, queue.TakeNext());
+        TAwMessage message = queue.TakeNext();
+        const int result = SendMessageNow(bot.sdk, message);
+        // The user has left (perhaps while the world was away): nobody is there to read it.
+        if (result != 0 && result != kNoSuchSession) {
+            Refused(bot, std::move(message), result);
+            break;
+        }
+        bot.sdk.aw_wait(0);
     }
     return queue.Count();
 }
@@ -118,13 +157,13 @@ void Reply(Bot& bot, int32_t session, std::string_view format,
     EnqueueReply(bot.messages, session, kReplyPrefix + text);
 }
 
-void ReplyNow(Bot& bot, int32_t session, const std::string& text) {
+int ReplyNow(Bot& bot, int32_t session, const std::string& text) {
     TAwMessage message;
     message.session = session;
     message.kind = MessageKind::Console;
     message.colour3 = 255;
     message.text = kReplyPrefix + text;
-    SendMessageNow(bot.sdk, message);
+    return SendMessageNow(bot.sdk, message);
 }
 
 std::vector<std::string> PackReplyLines(const std::vector<std::string>& items) {

@@ -3,7 +3,9 @@
 // messages per heartbeat tick and only while a session exists. Recipients take turns, one
 // message each, so one busy user cannot hold up everybody else's replies; each recipient's own
 // messages leave in the order they were queued. Reply and ReplyList are the only ways the bot
-// talks to one user: console messages prefixed "Terravane:\t".
+// talks to one user: console messages prefixed "Terravane:\t". Nothing is sent while the world
+// is away; a message the world refuses waits for the next tick and is dropped (one Error entry)
+// once the world has refused it for more than a minute of connected time.
 
 #include <cstdint>
 #include <deque>
@@ -33,6 +35,8 @@ struct TAwMessage {
     void SetFlag1(bool on) { style = on ? (style | 2) : (style & ~2); }
 
     std::string text;
+    int32_t refusedSince = 0;   // ClockSeconds of the first refusal; 0 = none
+    uint32_t refusedEpoch = 0;  // the connection it was refused in
 };
 
 class TAwMsgQueue final {
@@ -43,6 +47,9 @@ public:
     // Takes the next message to send: the oldest of the recipient whose turn it is. A queue
     // that is not empty is needed.
     TAwMessage TakeNext();
+    // Returns a message that could not be sent to the front of its recipient's messages; the
+    // other recipients take their turns first.
+    void PutBack(TAwMessage message);
     // Drops every message to one session (a user who left); returns how many.
     std::size_t DropSession(int32_t session);
     void Clear();
@@ -63,16 +70,15 @@ TAwMessage& EnqueueMessage(TAwMsgQueue& queue, int32_t session, MessageKind kind
 
 // Sends up to five messages; returns how many are left.
 std::size_t PumpMessages(Bot& bot);
-void SendQueuedMessage(AwSdk& sdk, const TAwMessage& message);
-// The SDK calls of one message, without the wait that follows a queued send.
-void SendMessageNow(AwSdk& sdk, const TAwMessage& message);
+// The SDK calls of one message, without the wait that follows a queued send; the world's answer.
+int SendMessageNow(AwSdk& sdk, const TAwMessage& message);
 
 // Formats one text (throws EConvertError on a mismatch) and queues it for one user.
 void Reply(Bot& bot, int32_t session, std::string_view format,
            std::initializer_list<FormatArg> args = {});
 // Sends one reply at once, past the queue: only for a user who is about to be sent away, whom a
 // queued message would no longer reach.
-void ReplyNow(Bot& bot, int32_t session, const std::string& text);
+int ReplyNow(Bot& bot, int32_t session, const std::string& text);
 // The lines ReplyList queues, each starting with the prefix; none for an empty list.
 std::vector<std::string> PackReplyLines(const std::vector<std::string>& items);
 // Packs the strings into lines: ", " between items, a new line when prefix+line+item >= 246.

@@ -71,10 +71,13 @@ void DoStatsCommand(Bot& bot, TTerrainSession& session, const CommandWords&) {
 
 void DoClearCacheCommand(Bot& bot, TTerrainSession& session, const CommandWords&) {
     // Answers still on their way would land in the cleared cache (terrain without its marker, a
-    // second marker nobody knows of), so they are waited for too, as are cells being reconciled.
+    // second marker nobody knows of), so they are waited for too, as are cells being reconciled
+    // and the bot's own repairs (clearing would forget them: an unauthorised marker would stay).
+    const TRepairBook& repairs = bot.world.repairs;
     const int remaining =
         TerrainCommandQueueNumberFromSession(bot, 0) +
-        static_cast<int>(bot.world.callbacks.Count() + bot.world.reconcile.cells.size());
+        static_cast<int>(bot.world.callbacks.Count() + bot.world.reconcile.cells.size() +
+                         repairs.terrain.size() + repairs.removals.size() + repairs.builds.size());
     if (remaining != 0) {
         Reply(bot, session.session, "Please wait until the command queue is empty. (remaining: %d)",
               {remaining});

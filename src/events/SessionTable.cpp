@@ -192,8 +192,10 @@ void FloodCheck(Bot& bot, int32_t sessionNumber) {
         else if (session->floodCount >= 1)
             --session->floodCount;
         if (withinWindow && static_cast<double>(session->floodCount) >= limit) {
-            // Sent at once: a queued message would leave after the eject and reach nobody.
-            ReplyNow(bot, sessionNumber, bot.language[Lang::flood_message]);
+            // Sent at once: a queued message would leave after the eject and reach nobody. When
+            // the world refuses it, it is queued: it reaches the user if the eject fails too.
+            if (ReplyNow(bot, sessionNumber, bot.language[Lang::flood_message]) != 0)
+                Reply(bot, sessionNumber, "%s", {bot.language[Lang::flood_message]});
             bot.sdk.aw_int_set(attr::EjectSession, sessionNumber);
             bot.sdk.aw_int_set(attr::EjectDuration, bot.options.FloodEjectDuration);
             const int result = bot.sdk.aw_world_eject();

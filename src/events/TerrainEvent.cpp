@@ -13,6 +13,7 @@
 #include "events/SessionTable.h"
 #include "terrain/MarkerIntake.h"
 #include "terrain/Reconcile.h"
+#include "terrain/Repairs.h"
 #include "terrain/TerrainCallback.h"
 #include "terrain/TerrainMarker.h"
 #include "terrain/TerrainQueue.h"
@@ -171,6 +172,7 @@ void TerrainEventObjectDelete(Bot& bot) {
     AwSdk& sdk = bot.sdk;
     DebugLog(bot, DebugCategory::Event, "TerrainEventObjectDelete %.8X (%d)",
              {static_cast<unsigned>(sdk.aw_int(attr::ObjectNumber)), sdk.aw_int(attr::ObjectId)});
+    RepairObjectDeleted(bot, sdk.aw_int(attr::ObjectId));
     TerrainCacheMarkerDelete(bot, sdk.aw_int(attr::CellX), sdk.aw_int(attr::CellZ),
                              sdk.aw_int(attr::ObjectId));
 }
@@ -193,8 +195,11 @@ void TerrainEventObjectClick(Bot& bot) {
              {CoordText(Anchor(cellX), Anchor(cellZ), 0, 0), owner});
     const int index = bot.cache.FindCell(cellX, cellZ);
     DebugLog(bot, DebugCategory::Event, "TerrainEventObjectClick: got CellXIndex \"%d\"", {index});
+    // A marker learned from a click is one object of the cell, and no query's end applies its
+    // terrain: the cell is asked about as a whole.
     if (index == -1) {
         TerrainEventCellObject(bot);
+        RefreshCell(bot, cellX, cellZ);
     } else {
         TMarkerRecord cached;
         TerrainMarkerInit(cached);
@@ -202,6 +207,7 @@ void TerrainEventObjectClick(Bot& bot) {
             cached.Id != sdk.aw_int(attr::ObjectId)) {
             // Not the marker the cache knows for this cell: learn it, do not act on it.
             TerrainEventCellObject(bot);
+            RefreshCell(bot, cellX, cellZ);
             return;
         }
     }
@@ -220,6 +226,7 @@ void TerrainEventCellBegin(Bot& bot) {
     state.CurCellX = cellX;
     state.CurCellZ = cellZ;
     state.CellIgnore = false;
+    state.Reported.clear();
     bot.cache.CellHadMarker = false;
 }
 
@@ -228,6 +235,7 @@ void TerrainEventCellObject(Bot& bot) {
     DebugLog(bot, DebugCategory::Event, "TerrainEventCellObject");
     if (!IsMarkerObject(bot)) return;
     TMarkerRecord marker = DefineFromEvent(bot);
+    bot.cellQuery.Reported.push_back(marker.Number);
     AddFromEvent(bot, marker, false);
 }
 
@@ -235,9 +243,15 @@ void TerrainEventCellEnd(Bot& bot) {
     const CellQueryState& state = bot.cellQuery;
     if (state.CellIgnore) return;
     CallbackDelete(bot, state.CurCellX, state.CurCellZ, CallbackType::CellQuery);
+    bot.world.reconcile.refresh.erase({state.CurCellX, state.CurCellZ});
+    RepairCellAnswered(bot, state.CurCellX, state.CurCellZ, state.Reported);
     const bool known = bot.cache.FindCell(state.CurCellX, state.CurCellZ) != -1;
-    // No marker arrived: the cell is known to be empty.
-    if (!known) bot.cache.ClearCell(state.CurCellX, state.CurCellZ);
+    // No marker arrived: the cell is known to be empty. A marker the cache held that the answer
+    // did not list has gone while the bot could not see it.
+    if (!known)
+        bot.cache.ClearCell(state.CurCellX, state.CurCellZ);
+    else
+        ForgetUnreportedMarker(bot, state.CurCellX, state.CurCellZ, state.Reported);
     if (ReconcileCell(bot, state.CurCellX, state.CurCellZ)) return;
     if (!known || !bot.cache.CellHadMarker) return;
     if (const TTerrainCacheX* entry = bot.cache.Entry(state.CurCellX, state.CurCellZ))

@@ -7,6 +7,7 @@
 #include "commands/TerrainRights.h"
 #include "config/Options.h"
 #include "nox/ScenarioRunner.h"
+#include "soak/Invariants.h"
 #include "terrain/TerrainMarker.h"
 
 namespace tv {
@@ -125,6 +126,17 @@ void ScenarioRunner::Expect(const std::vector<std::string>& words) {
                 held = held && found->owner == ScriptNumber(words, ++i);
         }
         return Check(held, detail);
+    }
+    if (what == "invariants" || what == "settled") {
+        const std::vector<std::string> found =
+            what == "invariants" ? CheckSteady(bot, watch_) : CheckSettled(bot, world_, watch_);
+        // The first few say what broke; a long list would bury them.
+        std::string detail;
+        for (std::size_t i = 0; i < found.size() && i < 3; ++i)
+            detail += (i ? "; " : "") + found[i];
+        if (found.size() > 3)
+            detail += Format(" (and %d more)", {static_cast<int>(found.size() - 3)});
+        return Check(found.empty(), detail);
     }
     if (what == "terrain") {
         int32_t cellX = ScriptNumber(words, 2);

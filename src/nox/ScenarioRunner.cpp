@@ -145,6 +145,13 @@ std::string ScenarioRunner::Stamp() const {
 }
 
 bool ScenarioRunner::Run(std::istream& script) {
+    Feed(script);
+    if (passed_ + failed_ == 0) Check(false, "the script checks nothing");
+    transcript_.Line({Format("scenario: %d passed, %d failed", {passed_, failed_})});
+    return failed_ == 0;
+}
+
+void ScenarioRunner::Feed(std::istream& script) {
     std::string line;
     while (std::getline(script, line)) {
         ++lineNumber_;
@@ -162,9 +169,6 @@ bool ScenarioRunner::Run(std::istream& script) {
             transcript_.Dialog(error.what());
         }
     }
-    if (passed_ + failed_ == 0) Check(false, "the script checks nothing");
-    transcript_.Line({Format("scenario: %d passed, %d failed", {passed_, failed_})});
-    return failed_ == 0;
 }
 
 void ScenarioRunner::Execute(const std::string& line, std::istream& script) {
@@ -176,7 +180,7 @@ void ScenarioRunner::Execute(const std::string& line, std::istream& script) {
                                             "restart", "tick",  "wait"};
     static const char* const kUser[] = {"enter",  "move",  "leave",  "say",        "build",
                                         "remove", "click", "select", "disconnect", "reconnect",
-                                        "fail",   "mute",  "delay"};
+                                        "fail",   "mute",  "delay",  "heal"};
     for (const char* name : kSetup)
         if (command == name) return Setup(command, words, line, script);
     for (const char* name : kOperator)
@@ -260,7 +264,8 @@ std::string ScenarioRunner::WorldName() const {
 
 void ScenarioRunner::StartBot() {
     if (!languageWritten_) EnsureLanguageFile(workDir_);
-    bot_ = std::make_unique<Bot>(world_, clock_, frontEnd_, workDir_);
+    bot_ = std::make_unique<Bot>(watch_, clock_, frontEnd_, workDir_);
+    watch_.Attach(bot_.get());
     bot_->model.SetObserver(&transcript_);
     bot_->Start();
     ApplyPendingSettings();
@@ -273,6 +278,7 @@ Bot& ScenarioRunner::EnsureBot() {
 
 void ScenarioRunner::EndBot() {
     if (bot_) bot_->model.SetObserver(nullptr);
+    watch_.Attach(nullptr);
     bot_.reset();
 }
 
@@ -280,7 +286,13 @@ void ScenarioRunner::Heartbeats(int64_t count) {
     Bot& bot = EnsureBot();
     for (int64_t i = 0; i < count; ++i) {
         clock_.Advance(kTickMs);
-        if (bot.timerEnabled) bot.Tick();
+        if (!bot.timerEnabled) continue;
+        try {
+            bot.Tick();
+        } catch (const std::exception& error) {
+            // The heartbeat has nobody to report to: whatever escapes it is a fault.
+            Check(false, std::string("the heartbeat threw: ") + error.what());
+        }
     }
 }
 
@@ -340,6 +352,10 @@ void ScenarioRunner::User(const std::string& command, const std::vector<std::str
         world_.FailNext(words.at(1), Number(words, 2), words.size() > 3 ? Number(words, 3) : 1);
     } else if (command == "delay") {
         world_.DelayAnswers(Number(words, 1));
+    } else if (command == "heal") {
+        world_.ClearFaults();
+        world_.DelayAnswers(0);
+        world_.Reconnect();
     } else if (command == "mute") {
         world_.MuteNext(words.at(1), words.size() > 2 ? Number(words, 2) : 1);
     }
@@ -352,6 +368,7 @@ void ScenarioRunner::Check(bool held, const std::string& detail) {
         return;
     }
     ++failed_;
+    lastFailure_ = detail;
     transcript_.Line({"expect-failed", std::to_string(lineNumber_), detail});
 }
 

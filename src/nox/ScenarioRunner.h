@@ -2,8 +2,9 @@
 // Runs a scenario script in virtual time against the embedded world and prints a transcript.
 // One command per line: setup (file, world, botcitizen, citizen, option, rights, place), the
 // operator (start, login, logout, close, restart), users (enter, move, leave, say, build, remove,
-// click, select), time and faults (tick, wait, disconnect, reconnect, fail, mute) and
-// expectations (expect ...). The run passes when every expectation held.
+// click, select), time and faults (tick, wait, disconnect, reconnect, fail, mute, delay, heal) and
+// expectations (expect ...). The run passes when every expectation held. The bot talks to the
+// world through a SoakWatch, so scripts can check the invariants the soak checks.
 
 #include <cstdint>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "app/Clock.h"
 #include "app/Errors.h"
 #include "nox/Transcript.h"
+#include "soak/SoakWatch.h"
 #include "world/SimWorld.h"
 
 namespace tv {
@@ -45,8 +47,16 @@ public:
     // Runs the whole script; returns true when it checked something and every expectation held
     // and every line could be carried out.
     bool Run(std::istream& script);
+    // Carries out lines without the closing summary (the soak feeds its run this way).
+    void Feed(std::istream& script);
     int Passed() const { return passed_; }
     int Failed() const { return failed_; }
+    const std::string& LastFailure() const { return lastFailure_; }
+
+    Bot* CurrentBot() const { return bot_.get(); }
+    SimWorld& World() { return world_; }
+    SoakWatch& Watch() { return watch_; }
+    const Transcript& Log() const { return transcript_; }
 
 private:
     void Execute(const std::string& line, std::istream& script);
@@ -71,6 +81,7 @@ private:
     bool ownsWorkDir_ = false;
     VirtualClock clock_;
     SimWorld world_{clock_};
+    SoakWatch watch_{world_, clock_};
     Transcript transcript_;
     ScriptedFrontEnd frontEnd_{transcript_};
     std::unique_ptr<Bot> bot_;
@@ -84,6 +95,7 @@ private:
     std::size_t activitySeen_ = 0;
     std::size_t dialogSeen_ = 0;
     int builtSeen_ = 0;
+    std::string lastFailure_;
     int lineNumber_ = 0;
     int passed_ = 0;
     int failed_ = 0;

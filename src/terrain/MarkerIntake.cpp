@@ -10,6 +10,7 @@
 #include "app/ActivityLog.h"
 #include "app/Bot.h"
 #include "app/MessageQueue.h"
+#include "terrain/Repairs.h"
 #include "terrain/TerrainCallback.h"
 #include "terrain/TerrainMarker.h"
 #include "terrain/TerrainQueue.h"
@@ -208,14 +209,15 @@ void TerrainCacheMarkerAdd(Bot& bot, TMarkerRecord& marker, int32_t yaw, int32_t
     DebugLog(bot, DebugCategory::Cache, "TerrainCacheMarkerAdd %.8X[%s] %d %d %d",
              {marker.Number, CoordText(marker.X, marker.Z, 0, 0), yaw, tilt, roll});
     if (!InCacheRows(marker.CellZ)) return;
+    // An object the bot is removing is never a cell's marker, however the world reports it.
+    if (RepairRemoving(bot, marker.Number)) return;
     const int32_t builder = bot.sdk.aw_int(attr::ObjectSession);
     // A cell query reports objects, not builders: only a live addition has one.
     TTerrainSession* session = live ? ActingSession(bot, builder) : nullptr;
     if (session) {
         TouchSession(bot, *session);
         if (!session->enabled) {
-            // The attributes still describe the object that raised the event.
-            bot.sdk.aw_object_delete();
+            RepairRemove(bot, marker);
             Reply(bot, builder, "%s", {bot.language[Lang::not_enabled_message]});
             return;
         }
@@ -227,14 +229,15 @@ void TerrainCacheMarkerAdd(Bot& bot, TMarkerRecord& marker, int32_t yaw, int32_t
     // default texture, each copy would call for another, one object a tick for ever. It stands
     // on its anchor, unrotated, and is taken as it is.
     const bool ownBuild = live && builder == bot.sdk.aw_session();
+    if (ownBuild) RepairMarkerBuilt(bot, marker.CellX, marker.CellZ);
     if (!TerrainMarkerCorrect(marker, corrected, yaw, tilt, roll) && !ownBuild) {
         DebugLog(bot, DebugCategory::Cache, "TerrainCacheMarkerAdd: correcting terrain marker");
         corrected.CellX = CorrectedCell(marker.CellX, bot.worldSize);
         corrected.CellZ = CorrectedCell(marker.CellZ, bot.worldSize);
         corrected.X = CellAnchor(corrected.CellX);
         corrected.Z = CellAnchor(corrected.CellZ);
-        TerrainMarkerLoad(bot, corrected);
-        TerrainMarkerDelete(bot, marker, false);
+        RepairBuild(bot, corrected);
+        RepairRemove(bot, marker);
         // The copy is the user's marker, built on their behalf.
         if (session && session->detach)
             RecordDetachCell(*session, corrected.CellX, corrected.CellZ, corrected.Owner);
@@ -245,18 +248,26 @@ void TerrainCacheMarkerAdd(Bot& bot, TMarkerRecord& marker, int32_t yaw, int32_t
     DebugLog(bot, DebugCategory::Cache, "TerrainCacheMarkerAdd: got cellXIndex \"%d\"", {index});
     if (index == -1) {
         bot.cache.StoreMarker(marker, -1);
-        TerrainQueueAddCell(bot, marker.CellX, marker.CellZ, false);
-        if (live) ApplyMarkerTerrain(bot, marker);
+        if (live) {
+            // The rest of the cell is unknown. It is asked about as a known cell: a plain query
+            // would be skipped now that the cell is cached, and a rival marker built while the
+            // bot was away would never be found.
+            RefreshCell(bot, marker.CellX, marker.CellZ);
+            ApplyMarkerTerrain(bot, marker);
+        } else {
+            // Perhaps built while the bot was away: its terrain is set when the query ends.
+            bot.cache.CellHadMarker = true;
+        }
     } else {
         TMarkerRecord old;
         TerrainMarkerInit(old);
         if (bot.cache.ReadMarker(old, marker.CellX, marker.CellZ, index) == -1) return;
         const bool same = marker.Number == old.Number;
         if (!same && !MarkerIsNewer(old, marker)) {
-            TerrainMarkerDelete(bot, marker, false);
+            RepairRemove(bot, marker);
             return;
         }
-        if (!same) TerrainMarkerDelete(bot, old, false);
+        if (!same) RepairRemove(bot, old);
         bot.cache.StoreMarker(marker, index);
         if (live)
             ApplyMarkerTerrain(bot, marker);
@@ -296,7 +307,7 @@ void TerrainCacheMarkerDelete(Bot& bot, int32_t cellX, int32_t cellZ, int32_t id
         // A user without an enabled terrain session removed the marker: build it again.
         TMarkerRecord marker;
         TerrainMarkerInit(marker);
-        if (bot.cache.ReadMarker(marker, cellX, cellZ, index) != -1) TerrainMarkerLoad(bot, marker);
+        if (bot.cache.ReadMarker(marker, cellX, cellZ, index) != -1) RepairBuild(bot, marker);
         Reply(bot, actor, "%s", {bot.language[Lang::not_enabled_message]});
     } else if (allowed) {
         if (byBot) {

@@ -59,6 +59,7 @@ bool TReconcileBook::SessionHas(int32_t session, CallbackType type) const {
 
 void TReconcileBook::Clear() {
     cells.clear();
+    refresh.clear();
     toldBatches.clear();
 }
 
@@ -145,6 +146,31 @@ bool JoinReconciliation(Bot& bot, const TReconcileCell& request) {
     if (!bot.world.reconcile.Has(request.CellX, request.CellZ)) return false;
     bot.world.reconcile.cells.push_back(request);
     return true;
+}
+
+void RefreshCell(Bot& bot, int32_t cellX, int32_t cellZ) {
+    if (!InCacheRows(cellZ)) return;
+    bot.world.reconcile.refresh.insert({cellX, cellZ});
+    TerrainQueueAddCell(bot, cellX, cellZ, false);
+}
+
+void RefreshKnownCells(Bot& bot) {
+    const int32_t size = bot.cache.WorldSize();
+    for (int32_t z = -size; z <= size; ++z)
+        if (const TTerrainCacheZ* row = bot.cache.FindRow(z))
+            for (const TTerrainCacheX& entry : row->Entries) RefreshCell(bot, entry.X, z);
+}
+
+void ForgetUnreportedMarker(Bot& bot, int32_t cellX, int32_t cellZ,
+                            const std::vector<uint32_t>& reported) {
+    const TTerrainCacheX* entry = bot.cache.Entry(cellX, cellZ);
+    if (!entry || entry->Id == 0 ||
+        std::find(reported.begin(), reported.end(), entry->Number) != reported.end())
+        return;
+    DebugLog(bot, DebugCategory::Cache, "ForgetUnreportedMarker %d, %d: marker %u is gone",
+             {cellX, cellZ, entry->Number});
+    bot.cache.ClearCell(cellX, cellZ);
+    TerrainCacheSetTerrain(bot, cellX, cellZ, PackTerrain(false, 0, 0), bot.options.DefaultHeight);
 }
 
 bool ReconcileCell(Bot& bot, int32_t cellX, int32_t cellZ) {

@@ -31,6 +31,9 @@ struct TReconcileCell {
 class TReconcileBook final {
 public:
     std::vector<TReconcileCell> cells;
+    // Known cells the world may have changed while the bot could not see it: each is asked again
+    // and its answer replaces what the cache holds.
+    std::set<std::pair<int32_t, int32_t>> refresh;
     std::set<uint32_t> toldBatches;  // commands whose user heard that some cells stayed
     uint32_t nextBatch = 0;
     // Counts lost connections, so that a refusal clock from before the loss starts again.
@@ -57,6 +60,16 @@ bool RefusalExpired(Bot& bot, TRefusal& refusal, int32_t startedAt);
 void GiveUpCell(Bot& bot, const TReconcileCell& request);
 // A command that meets a cell waiting for reconciliation joins it; true when it did.
 bool JoinReconciliation(Bot& bot, const TReconcileCell& request);
+// Asks the world again about a cell the cache knows (after a lost connection, or to confirm a
+// repair); the answer replaces what the cache holds.
+void RefreshCell(Bot& bot, int32_t cellX, int32_t cellZ);
+// Every known cell of the world, after the connection came back.
+void RefreshKnownCells(Bot& bot);
+// A query's answer has ended without the marker the cache held for the cell: it is gone, and the
+// cell's terrain goes back to the default. `reported` are the numbers of the markers the answer
+// listed.
+void ForgetUnreportedMarker(Bot& bot, int32_t cellX, int32_t cellZ,
+                            const std::vector<uint32_t>& reported);
 // The answer to a reconciled cell's query has arrived (the cache holds it): terrain and replies.
 // False when the cell was not waiting.
 bool ReconcileCell(Bot& bot, int32_t cellX, int32_t cellZ);

@@ -5,6 +5,7 @@
 #include "app/ActivityLog.h"
 #include "app/Bot.h"
 #include "app/Format.h"
+#include "terrain/Repairs.h"
 #include "terrain/TerrainStruct.h"
 
 namespace tv {
@@ -234,7 +235,8 @@ int TerrainCacheSetTerrain(Bot& bot, int32_t cellX, int32_t cellZ, int32_t value
     bot.sdk.aw_int_set(attr::TerrainSetMode, 2);
     const int heights[1] = {height};
     const int result = bot.sdk.aw_terrain_set(cellX, cellZ, 1, value, heights);
-    if (result != 0) {
+    // A refused setting is tried again until the world takes it; only its first refusal is told.
+    if (RepairTerrainOutcome(bot, cellX, cellZ, value, height, result)) {
         AddActivity(bot, ActivityCategory::Error,
                     Format("Unable to set terrain @ %s, error %d",
                            {CoordText(CellAnchor(cellX), CellAnchor(cellZ)), result}));

@@ -68,6 +68,10 @@ void SimWorld::DelayAnswers(int waits) {
     impl_->answerDelay = waits > 0 ? waits : 0;
 }
 
+void SimWorld::ClearFaults() {
+    impl_->faults.clear();
+}
+
 std::optional<int> SimWorld::Begin(const char* call, const std::string& arguments) {
     if (callLogging_) callLog_.push_back(std::string(call) + "(" + arguments + ")");
     auto it = impl_->faults.find(call);
@@ -109,6 +113,14 @@ std::string SimWorld::EnteredWorld() const {
 
 std::size_t SimWorld::PendingDeliveries() const {
     return impl_->queue.size();
+}
+
+int SimWorld::AttributeInt(int attribute) const {
+    return impl_->Int(attribute);
+}
+
+std::string SimWorld::AttributeText(int attribute) const {
+    return impl_->Text(attribute);
 }
 
 std::vector<int32_t> SimWorld::AvatarSessions() const {

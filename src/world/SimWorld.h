@@ -155,6 +155,8 @@ public:
     // Everything queued from now on becomes due only after `waits` further aw_wait calls; items
     // behind a held one wait for it, so the order is kept. DelayAnswers(0) switches it off.
     void DelayAnswers(int waits);
+    // Forgets every fault still waiting to be used (fail and mute); the delay stays as it is.
+    void ClearFaults();
 
     // ---- Inspection -------------------------------------------------------------------------
     // The listener hears each effect when it happens, i.e. during the SDK call or user action.
@@ -169,6 +171,9 @@ public:
     const std::vector<SimConsoleMessage>& ConsoleLog() const { return consoleLog_; }
     std::string EnteredWorld() const;  // empty when the bot is in no world
     std::size_t PendingDeliveries() const;
+    // An attribute as the store holds it now, read without a call: no fault, no call log.
+    int AttributeInt(int attribute) const;
+    std::string AttributeText(int attribute) const;
     // Sessions of the avatars in the world users act in, in arrival order.
     std::vector<int32_t> AvatarSessions() const;
     // Say, whisper, URL sends and ejects, in order: say("text"), whisper(5,"text"),
