@@ -133,8 +133,16 @@ void TerrainCallbackReAdd(Bot& bot, const TTerrainCallback& record) {
 
 void CallbackReAddAll(Bot& bot) {
     TTerrainCallbackList& list = bot.world.callbacks;
-    for (auto* node = list.Head(); node; node = node->Next)
-        if (node->Item->Type != CallbackType::None) TerrainCallbackReAdd(bot, *node->Item);
+    for (auto* node = list.Head(); node; node = node->Next) {
+        const TTerrainCallback& record = *node->Item;
+        // A textured copy may stand already though its answer was lost: built again, the cell
+        // would hold two markers, one unknown to the bot. The world is asked what it holds.
+        if (record.Type == CallbackType::Texture)
+            GiveUpCell(bot, {record.CellX, record.CellZ, record.Session, record.Batch,
+                             CommandState::TEXTURE, record.Hole, record.Texture, record.Rotation});
+        else if (record.Type != CallbackType::None)
+            TerrainCallbackReAdd(bot, record);
+    }
     list.Clear();
 }
 

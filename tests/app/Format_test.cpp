@@ -58,27 +58,22 @@ TEST(Format, FillsSpecifiersLikeTheFramework) {
 }
 
 TEST(Format, MismatchThrowsConvertErrorNamingTheFormat) {
-    const std::pair<std::string, std::string> cases[] = {
-        {ErrorOf<EConvertError>([] { English("%d"); }), "%d"},  // missing argument
-        {ErrorOf<EConvertError>([] { English("%d %d", {1}); }), "%d %d"},
-        {ErrorOf<EConvertError>([] { English("%d", {"text"}); }), "%d"},  // integer wanted
-        {ErrorOf<EConvertError>([] { English("%s", {5}); }), "%s"},       // string wanted
-        {ErrorOf<EConvertError>([] { English("%f", {5}); }), "%f"},       // floating point
-        {ErrorOf<EConvertError>([] { English("%.0n", {5}); }), "%.0n"},
-        {ErrorOf<EConvertError>([] { English("%p", {5}); }), "%p"},
-        {ErrorOf<EConvertError>([] { English("%q", {5}); }), "%q"},  // unknown specifier
-        {ErrorOf<EConvertError>([] { English("50%"); }), "50%"},     // ends inside a specifier
-        {ErrorOf<EConvertError>([] {
-             English("%2:s", {"a", "b"});
-         }),
-         "%2:s"},  // no such index
-        {ErrorOf<EConvertError>([] {
-             English("%*d", {"x", 1});
-         }),
-         "%*d"},  // width not integer
+    auto error = [](std::string_view format, std::initializer_list<FormatArg> args = {}) {
+        return ErrorOf<EConvertError>([&] { English(format, args); });
     };
-    for (const auto& [error, format] : cases)
-        EXPECT_EQ(error, "Format '" + format + "' invalid or incompatible with argument");
+    // Missing argument, integer, string, floating point or pointer wanted, unknown specifier,
+    // the end inside a specifier, no such index, a width that is no integer.
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {error("%d"), "%d"},             {error("%d %d", {1}), "%d %d"},
+        {error("%d", {"text"}), "%d"},   {error("%s", {5}), "%s"},
+        {error("%f", {5}), "%f"},        {error("%.0n", {5}), "%.0n"},
+        {error("%p", {5}), "%p"},        {error("%q", {5}), "%q"},
+        {error("50%"), "50%"},           {error("%2:s", {"a", "b"}), "%2:s"},
+        {error("%*d", {"x", 1}), "%*d"}};
+    // clang-format on
+    for (const auto& [message, format] : cases)
+        EXPECT_EQ(message, "Format '" + format + "' invalid or incompatible with argument");
 }
 
 TEST(TextConversion, StrToIntAcceptsOnlyWholeIntegers) {

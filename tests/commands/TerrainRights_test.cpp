@@ -4,17 +4,14 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
+#include <vector>
 
 #include "app/Bot.h"
 #include "support/BotTest.h"
 
 namespace tv {
 namespace {
-
-std::string Parse(const std::string& text) {
-    TTerrainRightsList list;
-    return TerrainRightsFromString(list, text);
-}
 
 TEST(TerrainRights, TextIsNormalisedWhenRead) {
     struct Case {
@@ -41,36 +38,28 @@ TEST(TerrainRights, TextIsNormalisedWhenRead) {
         {"99999999999", "0"},  // beyond 32 bits is unreadable, never wrapped
         {"-2147483648", "-2147483648"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Parse(c.text), c.stored) << "text: " << c.text;
-}
-
-TEST(TerrainRights, ParseReplacesTheWholeList) {
+    // One list reads them all: each text replaces the whole list.
     TTerrainRightsList list;
-    TerrainRightsFromString(list, "1,2,3");
-    EXPECT_EQ(TerrainRightsFromString(list, "9"), "9");
-    EXPECT_EQ(list.Count(), 1u);
-    EXPECT_EQ(TerrainRightsFromString(list, ""), "");
-    EXPECT_EQ(list.Count(), 0u);
+    for (const Case& c : cases) {
+        EXPECT_EQ(TerrainRightsFromString(list, c.text), c.stored) << "text: " << c.text;
+        EXPECT_EQ(TerrainRightsToString(list), c.stored) << "text: " << c.text;
+    }
 }
 
 TEST(TerrainRights, HasCitizenCoversRangesAndEveryone) {
-    struct Case {
-        const char* list;
-        int32_t citizen;
-        bool has;
-    };
-    const Case cases[] = {
-        {"5~10,20", 5, true},   {"5~10,20", 10, true},   {"5~10,20", 7, true},
-        {"5~10,20", 11, false}, {"5~10,20", 4, false},   {"5~10,20", 20, true},
-        {"10~5", 7, false},     {"10~5", 10, false},     {"10~5", 5, false},
-        {"*", 0, true},         {"*", 2147483647, true}, {"*", -5, true},
-        {"", 0, false},         {"", 1, false},          {"abc", 0, true},
-    };
-    for (const Case& c : cases) {
+    // The list, citizens it grants, citizens it does not (a reversed range grants nobody).
+    const std::tuple<const char*, std::vector<int32_t>, std::vector<int32_t>> cases[] = {
+        {"5~10,20", {5, 7, 10, 20}, {4, 11}},
+        {"10~5", {}, {5, 7, 10}},
+        {"*", {0, 2147483647, -5}, {}},
+        {"", {}, {0, 1}},
+        {"abc", {0}, {1}}};
+    for (const auto& [text, granted, refused] : cases) {
         TTerrainRightsList list;
-        TerrainRightsFromString(list, c.list);
-        EXPECT_EQ(TerrainRightsHasCitizen(list, c.citizen), c.has)
-            << "list " << c.list << " citizen " << c.citizen;
+        TerrainRightsFromString(list, text);
+        for (int32_t citizen : granted) EXPECT_TRUE(TerrainRightsHasCitizen(list, citizen)) << text;
+        for (int32_t citizen : refused)
+            EXPECT_FALSE(TerrainRightsHasCitizen(list, citizen)) << text;
     }
 }
 
@@ -101,12 +90,6 @@ TEST(TerrainRights, AddAppendsAndRemoveTakesEntriesBeginningAtTheNumber) {
         EXPECT_EQ(TerrainRightsToString(list), c.after)
             << (c.add ? "add " : "remove ") << c.citizen << " on " << c.list;
     }
-}
-
-TEST(TerrainRights, SplitCommaListSkipsLeadingBlanksOnly) {
-    EXPECT_EQ(SplitCommaList(" a ,\tb,, ,c"), (std::vector<std::string>{"a ", "b", "c"}));
-    EXPECT_TRUE(SplitCommaList("").empty());
-    EXPECT_TRUE(SplitCommaList(" , ,").empty());
 }
 
 TEST(TerrainRights, SortNumericStrings) {
@@ -151,36 +134,36 @@ TEST(TerrainRights, SortSurvivesTheIntransitiveOrder) {
 class RightsGate : public test::BotTest {
 protected:
     void SetUp() override { Login(); }
-    // A user of `citizen` using the privileges of `privilege`, who may hold the terrain right.
-    TTerrainSession& User(int32_t session, int32_t citizen, int32_t privilege, bool right50) {
-        return Arrive({.session = session,
-                       .citizen = citizen,
-                       .rights = right50 ? std::vector<int>{right::Terrain} : std::vector<int>{},
-                       .privilege = privilege});
-    }
 };
 
-TEST_F(RightsGate, RefusesSilentlyWithoutTheTerrainWorldRight) {
-    TerrainRightsFromString(bot().rights, "*");
-    TTerrainSession& user = User(5, 100, 100, false);
-    EXPECT_FALSE(TerrainRightsCheckSession(bot(), user));
-    EXPECT_TRUE(Replies(5).empty());
-}
-
-TEST_F(RightsGate, TellsWhoseMissingRightsAreUsed) {
-    TerrainRightsFromString(bot().rights, "7");
-    EXPECT_FALSE(TerrainRightsCheckSession(bot(), User(5, 100, 200, true)));
-    EXPECT_FALSE(TerrainRightsCheckSession(bot(), User(6, 300, 300, true)));
-    EXPECT_TRUE(TerrainRightsCheckSession(bot(), User(8, 7, 7, true)));
-    EXPECT_EQ(Replies(5), test::Texts{"You are using the privileges of cit#200, who does not "
-                                      "have terrain rights in terra."});
-    EXPECT_EQ(Replies(6), test::Texts{"You do not have terrain rights in terra."});
-    EXPECT_TRUE(Replies(8).empty());
-
-    // Silent when notifying is off.
-    bot().options.SetFlag(OptionFlag::RightsNotify, false);
-    EXPECT_FALSE(TerrainRightsCheckSession(bot(), User(9, 400, 400, true)));
-    EXPECT_TRUE(Replies(9).empty());
+// The world's terrain right first, silently; then the list, told to the user unless notifying
+// is off, naming whose privileges were used.
+TEST_F(RightsGate, WorldRightThenListThenTellsWhoseRightsAreMissing) {
+    struct Case {
+        int32_t citizen, privilege;
+        bool worldRight, notify, passes;
+        std::string reply;
+    } cases[] = {
+        {7, 7, true, true, true, ""},
+        {8, 8, false, true, false, ""},
+        {100, 200, true, true, false,
+         "You are using the privileges of cit#200, who does not have terrain rights in terra."},
+        {300, 300, true, true, false, "You do not have terrain rights in terra."},
+        {400, 400, true, false, false, ""},
+    };
+    TerrainRightsFromString(bot().rights, "7,8");
+    int32_t session = 0;
+    for (const Case& c : cases) {
+        bot().options.SetFlag(OptionFlag::RightsNotify, c.notify);
+        TTerrainSession& user =
+            Arrive({.session = ++session,
+                    .citizen = c.citizen,
+                    .rights = c.worldRight ? std::vector<int>{right::Terrain} : std::vector<int>{},
+                    .privilege = c.privilege});
+        EXPECT_EQ(TerrainRightsCheckSession(bot(), user), c.passes) << session;
+        EXPECT_EQ(Replies(session), c.reply.empty() ? test::Texts{} : test::Texts{c.reply})
+            << session;
+    }
 }
 
 }  // namespace

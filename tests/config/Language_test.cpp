@@ -59,54 +59,40 @@ TEST(Language, ShippedFileHasEveryKey) {
     EXPECT_EQ(bot.language[Lang::sessions_all_message].back(), '\xA0');
 }
 
+// One file: a key alone, the last of two, one in the wrong section, names in other case, lines
+// joined, a translated word, UTF-8 text; one Error entry lists the missing texts.
 TEST(Language, ReadsKeysAsTheFileGivesThem) {
-    struct Case {
-        const char* label;
-        std::string sections;
-        Lang key;
-        std::string text;
-    };
-    const std::vector<Case> cases = {
-        {"only key",
-         "<section name=\"errors\"><param name=\"bot_error\">No bots.</param></section>",
-         Lang::bot_error, "No bots."},
-        {"last of two wins",
-         "<section name=\"errors\"><param name=\"bot_error\">one</param>"
-         "<param name=\"bot_error\">two</param></section>",
-         Lang::bot_error, "two"},
-        {"wrong section",
-         "<section name=\"messages\"><param name=\"bot_error\">misplaced</param></section>",
-         Lang::bot_error, kMissingTextPlaceholder},
-        {"names ignore case",
-         "<section name=\"Errors\"><param name=\"BOT_ERROR\">upper</param></section>",
-         Lang::bot_error, "upper"},
-        {"lines joined",
-         "<section name=\"help\"><param name=\"message\">\n   first line\n\t  second  line\n"
-         "</param></section>",
-         Lang::help_message, "first line second line"},
-        {"translated word",
-         "<section name=\"commands\"><param name=\"show\">zeige</param></section>", Lang::cmd_show,
-         "zeige"},
-        {"utf-8 text",
-         "<section name=\"phrases\"><param name=\"cells\">Cellules \xC3\xA0 jour</param></section>",
-         Lang::phrase_cells, "Cellules \xE0 jour"},
-    };
-    for (const Case& c : cases) {
-        TestBot t;
-        Bot& bot = Load(t, LanguageFile(c.sections));
-        EXPECT_EQ(bot.language[c.key], c.text) << c.label;
-        EXPECT_FALSE(bot.terminated) << c.label;
-        std::size_t placeholders = 0;
-        for (std::size_t i = 0; i < kLangKeyCount; ++i)
-            placeholders += bot.language[static_cast<Lang>(i)] == kMissingTextPlaceholder;
-        EXPECT_EQ(placeholders, c.text == kMissingTextPlaceholder ? 83u : 82u) << c.label;
-        // One Error entry lists the missing texts.
-        const std::string entry = t.ActivityMessages().back();
-        const std::string head = "lang.xml: " + std::to_string(placeholders) +
-                                 " texts are missing and read as a placeholder: ";
-        EXPECT_EQ(entry.rfind(head, 0), 0u) << entry;
-        EXPECT_EQ(std::count(entry.begin(), entry.end(), '/'), placeholders) << entry;
-    }
+    TestBot t;
+    Bot& bot = Load(
+        t,
+        LanguageFile(
+            "<section name=\"errors\"><param name=\"bot_error\">No bots.</param>"
+            "<param name=\"seed_building_error\">one</param>"
+            "<param name=\"seed_building_error\">two</param></section>"
+            "<section name=\"messages\"><param name=\"texture_error\">misplaced</param></section>"
+            "<section name=\"Errors\"><param name=\"TOURIST_ERROR\">upper</param></section>"
+            "<section name=\"help\"><param name=\"message\">\n   first line\n\t  second  line\n"
+            "</param></section>"
+            "<section name=\"commands\"><param name=\"show\">zeige</param></section>"
+            "<section name=\"phrases\"><param name=\"cells\">Cellules \xC3\xA0 jour</param>"
+            "</section>"));
+    const std::pair<Lang, std::string> cases[] = {{Lang::bot_error, "No bots."},
+                                                  {Lang::seed_building_error, "two"},
+                                                  {Lang::texture_error, kMissingTextPlaceholder},
+                                                  {Lang::tourist_error, "upper"},
+                                                  {Lang::help_message, "first line second line"},
+                                                  {Lang::cmd_show, "zeige"},
+                                                  {Lang::phrase_cells, "Cellules \xE0 jour"}};
+    for (const auto& [key, text] : cases) EXPECT_EQ(bot.language[key], text) << text;
+    EXPECT_FALSE(bot.terminated);
+    const std::size_t missing = kLangKeyCount - 6;
+    const std::string entry = t.ActivityMessages().back();
+    EXPECT_EQ(entry.rfind("lang.xml: " + std::to_string(missing) +
+                              " texts are missing and read as a placeholder: ",
+                          0),
+              0u)
+        << entry;
+    EXPECT_EQ(std::count(entry.begin(), entry.end(), '/'), missing) << entry;
 }
 
 TEST(Language, CutsTextsAt255Characters) {

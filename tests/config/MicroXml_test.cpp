@@ -77,12 +77,9 @@ TEST(MicroXmlTest, DecodesUtf8DocumentsToWindows1252) {
         std::string text;
     };
     const std::vector<Case> cases = {
-        // Two-byte e acute; the euro sign's three bytes; a character outside the code page.
+        // Two-byte e acute; the euro sign's three bytes (other sequences: Cp1252_test).
         {"<?xml version=\"1.0\"?><a>caf\xC3\xA9</a>", "caf\xE9"},
         {"<?xml version=\"1.0\" encoding=\"utf-8\"?><a>\xE2\x82\xAC</a>", "\x80"},
-        {"<?xml version=\"1.0\"?><a>\xE4\xB8\xAD</a>", "\xBF"},
-        {"<?xml version=\"1.0\"?><a>\xF0\x9F\x98\x80!</a>", "\xBF!"},
-        {"<?xml version=\"1.0\"?><a>\xE9t\xE9</a>", "\xBFt\xBF"},
         // Character references name the code page byte directly, also in UTF-8 documents.
         {"<?xml version=\"1.0\"?><a>&#233;&#8364;&#x4E2D;</a>", "\xE9\x80\xBF"},
         // Other encodings, and documents without a declaration, are taken byte for byte.
@@ -147,30 +144,6 @@ TEST(MicroXmlTest, WritesIndentedEscapedLines) {
               "    <Leaf>z</Leaf>\r\n"
               "  </Named>\r\n"
               "</Root>\r\n");
-}
-
-TEST(MicroXmlTest, RoundTripKeepsTreeAndEveryByte) {
-    TMicroXmlDocument document;
-    TMicroXmlElement* root = document.CreateRoot("config");
-    root->AddChild("plain")->Text = "  spaced   out\ttext ";
-    root->AddChild("markup")->Text = "<tag attr=\"v\"> & 'q'";
-    std::string everyHighByte;
-    for (int c = 128; c < 256; ++c) everyHighByte += static_cast<char>(c);
-    root->AddChild("high")->Text = everyHighByte;
-    root->AddChild("attr")->SetAttribute("value", "caf\xE9 \x80 <&>\t\r\n");
-    TMicroXmlElement* parent = root->AddChild("parent");
-    parent->Text = "lost";
-    parent->AddChild("kid");
-
-    TMicroXmlDocument back;
-    back.LoadFromString(document.SaveToString(), "roundtrip.xml");
-    ASSERT_NE(back.Root(), nullptr);
-    const TMicroXmlElement& r = *back.Root();
-    EXPECT_EQ(r.ChildText("plain", "?"), "  spaced   out\ttext ");
-    EXPECT_EQ(r.ChildText("markup", "?"), "<tag attr=\"v\"> & 'q'");
-    EXPECT_EQ(r.ChildText("high", "?"), everyHighByte);
-    EXPECT_EQ(r.Child(3)->GetAttribute("value"), "caf\xE9 \x80 <&>\t\r\n");
-    EXPECT_EQ(Describe(r.Child(4)), "parent(kid)");
 }
 
 TEST(MicroXmlTest, LooksUpNamesWithoutRegardToCaseFirstMatchWins) {

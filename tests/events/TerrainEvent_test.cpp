@@ -1,4 +1,5 @@
-// The world's object, cell and chat events as the embedded world delivers them.
+// The world's object, cell and chat events as the embedded world delivers them. Clicks end to
+// end: scenarios/econ_clicks.scn.
 
 #include "events/TerrainEvent.h"
 
@@ -11,24 +12,6 @@
 
 namespace tv::test {
 namespace {
-
-TEST(TerrainEventSetTest, InstallsCallbacksAndEventsInOrder) {
-    TestBot tb;
-    tb.Start();
-    tb.world.SetCallLogging(true);
-    tb.Login();
-    Texts installed;
-    for (const std::string& call : tb.world.CallLog())
-        if (call.rfind("aw_callback_set(", 0) == 0 || call.rfind("aw_event_set(", 0) == 0)
-            installed.push_back(call);
-    const Texts expected = {"aw_callback_set(3)", "aw_callback_set(23)", "aw_callback_set(29)",
-                            "aw_event_set(7)",    "aw_event_set(8)",     "aw_event_set(19)",
-                            "aw_event_set(18)",   "aw_event_set(4)",     "aw_event_set(3)",
-                            "aw_event_set(5)",    "aw_event_set(6)",     "aw_event_set(13)",
-                            "aw_event_set(11)"};
-    ASSERT_GE(installed.size(), expected.size());
-    EXPECT_EQ(Texts(installed.begin(), installed.begin() + 13), expected);
-}
 
 class EventTest : public BotTest {
 protected:
@@ -88,117 +71,7 @@ TEST_F(EventTest, OnlyTypeZeroTerrainModelsAreMarkers) {
         ASSERT_EQ(tb.world.UserBuild(kUser, shape), 0);
         Deliver();
         EXPECT_EQ(bot().cache.FindCell(row.cellX, 7) != -1, row.marker) << row.model;
-        const std::string trace =
-            "TerrainEventObjectAdd [CellIgnore = False, ObjectType = " + std::to_string(row.type) +
-            "]";
-        EXPECT_NE(tb.dir.Read("debug.log").find(trace), std::string::npos) << row.model;
     }
-}
-
-TEST_F(EventTest, ClickModesAndTheirWords) {
-    struct Row {
-        uint8_t mode;
-        std::string command, activity;
-        Lang reply;
-    };
-    const std::string at = " by click at 3S 2W";
-    const Row rows[] = {{3, "2,-3 HIDE s801", "Hides" + at, Lang::click_hide_message},
-                        {1, "2,-3 DELETE s801", "Deletes" + at, Lang::click_delete_message},
-                        {2, "2,-3 DETACH s801", "Detaches" + at, Lang::click_detach_message},
-                        {4, "2,-3 SHOW s801", "Shows" + at, Lang::click_show_message},
-                        {0, "", "", Lang::invalid_clickmode},
-                        {5, "", "", Lang::invalid_clickmode},
-                        {9, "", "", Lang::invalid_clickmode}};
-    TTerrainSession& session = *user;
-    ASSERT_EQ(tb.world.UserBuild(kUser, Shape(2000, -3000, "4")), 0);
-    Settle();
-    bot().options.MaxCommands = 0;  // keep the queued commands still
-    EXPECT_EQ(session.clickMode, 3) << "hide until the user chooses";
-    for (const Row& row : rows) {
-        SCOPED_TRACE(int(row.mode));
-        session.clickMode = row.mode;
-        const std::size_t entries = bot().model.Activity().size();
-        Click(kUser, 2000, -3000);
-        if (row.command.empty()) {
-            EXPECT_TRUE(QueuedCommands().empty());
-            EXPECT_EQ(bot().model.Activity().size(), entries);
-            EXPECT_EQ(Replies(kUser), Texts{Braced(row.reply)});
-        } else {
-            EXPECT_EQ(QueuedCommands(), Texts{row.command});
-            EXPECT_EQ(LastActivity(), row.activity);
-            EXPECT_EQ(bot().model.Activity().front().privilege, kCitizen);
-            EXPECT_EQ(Replies(kUser), Texts{Braced(row.reply) + " 3S 2W"});
-        }
-        bot().world.commands.Clear();
-    }
-    session.clickMode = 3;
-    bot().options.MaxCommands = 5;
-    Click(kUser, 2000, -3000);
-    Settle();
-    EXPECT_EQ(MarkersAt(2000, -3000).at(0).action, "create visible no");
-}
-
-TEST_F(EventTest, ClickingMarkersKeepsTheSessionFromIdlingOut) {
-    bot().options.WarnTime = 30;
-    bot().options.DisableTime = 60;
-    TTerrainSession& session = *user;
-    Place(4, 4, "4", kCitizen);
-    Learn(4, 4);
-    tb.clock.Advance(50'000);
-    Click(kUser, 4000, 4000);
-    tb.clock.Advance(20'000);
-    CheckSessionTimeouts(bot());
-    EXPECT_TRUE(session.enabled);
-    EXPECT_FALSE(session.warned);
-}
-
-TEST_F(EventTest, ClickGates) {
-    struct Row {
-        std::string name;
-        bool terrainRight, enabled, ownMarker, eminentDomain;
-        Texts replies;
-        bool queued;
-    };
-    const std::string hidden = Braced(Lang::click_hide_message) + " ";
-    const std::vector<Row> rows = {
-        {"no terrain right", false, true, true, false, {}, false},
-        {"session not enabled",
-         true,
-         false,
-         true,
-         false,
-         {Braced(Lang::not_enabled_message)},
-         false},
-        {"other's marker", true, true, false, false, {Braced(Lang::click_no_ed_message)}, false},
-        {"other's marker, eminent domain", true, true, false, true, {hidden}, true},
-        {"own marker", true, true, true, false, {hidden}, true}};
-    int32_t n = 0;
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        ++n;
-        const int32_t session = kUser + n;
-        const int32_t citizen = kCitizen + n;
-        Arrive({session, citizen, -8000, -8000, row.enabled});
-        tb.world.SetWorldRight(TestBot::kWorld, citizen, right::Terrain, row.terrainRight);
-        tb.world.SetWorldRight(TestBot::kWorld, citizen, right::EminentDomain, row.eminentDomain);
-        Place(n, 5, "4", row.ownMarker ? citizen : 999);
-        Learn(n, 5);
-        bot().world.commands.Clear();
-        Click(session, n * 1000, 5000);
-        EXPECT_EQ(!bot().world.commands.Empty(), row.queued);
-        Texts replies = Outgoing(session);
-        for (std::string& reply : replies)
-            if (reply.rfind(hidden, 0) == 0) reply = hidden;
-        EXPECT_EQ(replies, row.replies);
-        Settle();
-    }
-}
-
-TEST_F(EventTest, ClickOnAnUncachedCellLearnsTheMarkerAndActs) {
-    const SimObject marker = Place(3, -5, "6", kCitizen);
-    Click(kUser, 3000, -5000);
-    EXPECT_EQ(Cached(3, -5).Id, marker.id);
-    EXPECT_EQ(QueuedCommands(), Texts{"3,-5 HIDE s801"});
 }
 
 TEST_F(EventTest, ClickOnAnotherObjectThanTheCachedMarkerOnlyLearnsIt) {
@@ -284,20 +157,6 @@ TEST_F(EventTest, ChatLinesReachTheDispatcherOnlyThroughTheGates) {
         EXPECT_EQ(record.lastCommandMs != 0, row.counted);
         EXPECT_EQ(Outgoing(kUser + n), row.replies);
         Settle();
-    }
-}
-
-TEST_F(EventTest, ResultCallbacksLogOnlyFailures) {
-    for (int failed : {0, 1}) {
-        TerrainCallbackObjectResult(bot(), failed * 31);
-        TerrainCallbackCellResult(bot(), failed * 32);
-        TerrainCallbackTerrainSetResult(bot(), failed * 33);
-    }
-    const std::string log = tb.dir.Read("debug.log");
-    for (auto [name, reason] : {std::pair{"Object", 31}, {"Cell", 32}, {"TerrainSet", 33}}) {
-        const std::string line = std::string("TerrainCallback") + name + "Result: ";
-        EXPECT_NE(log.find(line + std::to_string(reason) + "\n"), std::string::npos) << line;
-        EXPECT_EQ(log.find(line + "0\n"), std::string::npos) << line;
     }
 }
 

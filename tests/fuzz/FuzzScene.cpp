@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -54,6 +55,23 @@ FuzzScene::FuzzScene() {
         Check(record && SetSessionEnabled(bot(), *record, true, false));
     }
     Check(Settle(400));
+}
+
+namespace {
+std::unique_ptr<FuzzScene> shared;
+int sharedUses = 0;
+}  // namespace
+
+FuzzScene& FuzzScene::Next() {
+    if (!shared || ++sharedUses > 2000 || !shared->ResetUsers()) {
+        shared = std::make_unique<FuzzScene>();
+        sharedUses = 0;
+    }
+    return *shared;
+}
+
+void FuzzScene::Discard() {
+    shared.reset();
 }
 
 bool FuzzScene::Settle(int maxTicks) {

@@ -30,6 +30,12 @@ public:
     // (1,-2) "5", (2,-2) "hole" and (1,-1) "7,90" hidden.
     FuzzScene();
 
+    // The scene a target's inputs share, ready for the next input: both users reset, or a fresh
+    // scene every 2000 inputs (bounding drift and the world's logs) or when a user is gone.
+    static FuzzScene& Next();
+    // Drops the shared scene (when it did not settle): the next input starts a fresh one.
+    static void Discard();
+
     test::TestBot tb;
     Bot& bot() { return *tb.bot; }
 

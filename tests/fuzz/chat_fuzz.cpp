@@ -12,7 +12,6 @@
 // drift and the world's console log.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "events/SessionTable.h"
@@ -22,12 +21,7 @@ using tv::fuzz::FuzzScene;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0 || size > 20000) return 0;
-    static std::unique_ptr<FuzzScene> scene;
-    static int uses = 0;
-    if (!scene || ++uses > 2000 || !scene->ResetUsers()) {
-        scene = std::make_unique<FuzzScene>();
-        uses = 0;
-    }
+    FuzzScene* scene = &FuzzScene::Next();
     tv::Bot& bot = scene->bot();
     const int32_t speaker = data[0] & 1 ? FuzzScene::kCaretaker : FuzzScene::kUser;
     if (data[0] & 4) tv::SetSessionEnabled(bot, *bot.sessions.FindSession(speaker), false, false);
@@ -48,6 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (scene->Settle(240))
         scene->CheckCacheMatchesWorld();
     else
-        scene.reset();
+        FuzzScene::Discard();
     return 0;
 }

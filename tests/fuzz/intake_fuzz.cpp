@@ -8,7 +8,6 @@
 // the world, and the object is either gone or the marker of its cell.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "fuzz/FuzzScene.h"
@@ -23,20 +22,11 @@ int32_t Signed(uint8_t byte, int32_t scale) {
     return static_cast<int8_t>(byte) * scale;
 }
 
-int32_t FloorCellOf(int32_t units) {
-    return units >= 0 ? units / tv::kCellSpan : -((-units + tv::kCellSpan - 1) / tv::kCellSpan);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 9 || size > 4096) return 0;
-    static std::unique_ptr<FuzzScene> scene;
-    static int uses = 0;
-    if (!scene || ++uses > 2000 || !scene->ResetUsers()) {
-        scene = std::make_unique<FuzzScene>();
-        uses = 0;
-    }
+    FuzzScene* scene = &FuzzScene::Next();
     tv::Bot& bot = scene->bot();
     tv::SimWorld& world = scene->tb.world;
     const uint8_t flags = data[0];
@@ -57,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t number = 0;
     if (flags & 2) {
         number = world.PlaceObject(tv::test::TestBot::kWorld, shape);
-        bot.cache.ForgetCell(FloorCellOf(shape.x), FloorCellOf(shape.z));
+        bot.cache.ForgetCell(tv::FloorToCell(shape.x), tv::FloorToCell(shape.z));
         Check(world.UserSelect(builder, shape.x, shape.z) == 0);
     } else {
         Check(world.UserBuild(builder, shape) == 0);

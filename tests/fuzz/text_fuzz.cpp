@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,12 +13,11 @@
 #include "app/Format.h"
 #include "commands/TerrainCommand.h"
 #include "commands/TerrainRights.h"
+#include "fuzz/FuzzScene.h"
+
+using tv::fuzz::Check;
 
 namespace {
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 void FuzzFormat(const std::string& format) {
     try {

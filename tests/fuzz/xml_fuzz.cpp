@@ -3,7 +3,6 @@
 // same content.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,12 +13,11 @@
 #include "config/LibXmlParser.h"
 #include "config/MicroXml.h"
 #include "config/XmlConfigFile.h"
+#include "fuzz/FuzzScene.h"
+
+using tv::fuzz::Check;
 
 namespace {
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 // The re-read tree equals the written one: names come back in their escaped form (names are
 // taken as written), values and leaf texts come back byte for byte.

@@ -24,13 +24,10 @@ TEST(DemoScene, ShowsTheBotAtWork) {
         demo.Advance(elapsed);
         t.Tick();
     }
-    auto activity = t.ActivityMessages();
-    EXPECT_TRUE(Contains(activity, "Seeds at 1N 1W"));
-    EXPECT_TRUE(Contains(activity, "Seeds at 2N 2W"));
-    EXPECT_TRUE(Contains(activity, "Hides 2 cells"));
-    EXPECT_TRUE(Contains(activity, "Shows 2 cells"));
-    EXPECT_TRUE(Contains(activity, "Ejected for flooding"));
-    EXPECT_TRUE(Contains(activity, "Disables terrain"));
+    const Texts activity = t.ActivityMessages();
+    for (const char* entry : {"Seeds at 1N 1W", "Seeds at 2N 2W", "Hides 2 cells", "Shows 2 cells",
+                              "Ejected for flooding", "Disables terrain"})
+        EXPECT_TRUE(Contains(activity, entry)) << entry;
     // The textured markers stand visible on their anchors.
     for (int32_t at : {1000, 2000}) {
         const SimObject* marker = t.world.ObjectAt(TestBot::kWorld, at, at);

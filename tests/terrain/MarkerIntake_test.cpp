@@ -1,5 +1,6 @@
-// The marker intake: texture texts, marker records, corrections, rival markers, unauthorised
-// building and deleting, and what a deletion does to the cell's terrain.
+// The marker intake: texture texts, corrections, rival markers, and no correction loop. End to
+// end (building and deleting without a session undone, delete and detach, their terrain):
+// scenarios/terrain_markers.scn and terrain_small_faults.scn.
 
 #include "terrain/MarkerIntake.h"
 
@@ -26,10 +27,6 @@ protected:
                                  object.description, object.action, object.owner, object.timestamp,
                                  object.number);
         return marker;
-    }
-    std::pair<int32_t, int32_t> Terrain(int32_t cellX, int32_t cellZ) const {
-        const auto cell = tb.world.TerrainAt(TestBot::kWorld, cellX, cellZ);
-        return cell ? std::make_pair(cell->value, cell->height) : std::make_pair(-1, -1);
     }
 };
 
@@ -75,36 +72,6 @@ TEST_F(IntakeTest, TextureTexts) {
         EXPECT_EQ(read(text, false), expected) << '"' << text << '"';
 }
 
-TEST_F(IntakeTest, MarkerRecordFromObjectFields) {
-    struct Row {
-        int32_t x, z;
-        std::string description, action;
-        int32_t timestamp;
-        int32_t cellX, cellZ;
-        bool valid, visible;
-    };
-    const std::vector<Row> rows = {
-        {2000, -3000, "5", "", 1234, 2, -3, true, true},
-        {1000, 2500, "5", "", 1234, 1, 2, false, true},
-        {1000, 2600, "5", "", 1234, 1, 3, false, true},
-        {-1501, 1500, "5", "", 1234, -2, 1, false, true},
-        {4000, 4000, "abc", "Create Visible No", 1234, 4, 4, false, false},
-        {4000, 4000, "hole", "create visible no x", 0, 4, 4, true, true}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::to_string(row.x) + "," + std::to_string(row.z));
-        TMarkerRecord marker;
-        TerrainCacheMarkerDefine(bot(), marker, row.x, 150, row.z, 42, row.description, row.action,
-                                 9, row.timestamp, 0xABCD);
-        EXPECT_EQ(std::make_pair(marker.CellX, marker.CellZ), std::make_pair(row.cellX, row.cellZ));
-        EXPECT_EQ(marker.Valid, row.valid);
-        EXPECT_EQ(marker.Visible, row.visible);
-        EXPECT_EQ(marker.Timestamp,
-                  row.timestamp ? row.timestamp : static_cast<int32_t>(tb.clock.UnixNow()));
-        EXPECT_EQ(std::vector<int64_t>({marker.Height, marker.Id, marker.Owner, marker.Number}),
-                  std::vector<int64_t>({150, 42, 9, 0xABCD}));
-    }
-}
-
 TEST_F(IntakeTest, NewerOfTwoTimestamps) {
     // Before, after, whether the later arrival is newer: a tie goes to the arrival.
     // clang-format off
@@ -119,55 +86,40 @@ TEST_F(IntakeTest, NewerOfTwoTimestamps) {
     }
 }
 
-TEST_F(IntakeTest, CorrectedCopyStandsOnTheAnchorWithoutRotation) {
-    TMarkerRecord marker;
-    TerrainCacheMarkerDefine(bot(), marker, 1000, 80, 2500, 5, "12,90", "create visible no", 9,
-                             1234, 77);
-    TMarkerRecord corrected;
-    EXPECT_FALSE(TerrainMarkerCorrect(marker, corrected, 0, 0, 0));
-    EXPECT_EQ(std::make_pair(corrected.X, corrected.Z), std::make_pair(1000, 2000));
-    EXPECT_EQ(corrected.Texture, 12);
-    EXPECT_EQ(corrected.Rotation, 0x4000);
-    EXPECT_FALSE(corrected.Visible);
-    EXPECT_EQ(corrected.Height, 80);
-    EXPECT_EQ(corrected.Owner, 9);
-    EXPECT_EQ(corrected.Id, 0);
-    EXPECT_EQ(corrected.Timestamp, 0);
-    EXPECT_TRUE(corrected.Valid);
-
-    TerrainCacheMarkerDefine(bot(), marker, 1000, 80, 2000, 5, "12", "", 9, 1234, 77);
-    EXPECT_TRUE(TerrainMarkerCorrect(marker, corrected, 0, 0, 0));
-    EXPECT_FALSE(TerrainMarkerCorrect(marker, corrected, 900, 0, 0));
-    EXPECT_FALSE(TerrainMarkerCorrect(marker, corrected, 0, 1, 0));
-    EXPECT_FALSE(TerrainMarkerCorrect(marker, corrected, 0, 0, -1));
-}
-
+// Off its anchor, turned, tilted, rolled, or with a description that is no texture: replaced by a
+// copy on the anchor, unturned, with the texture read (or the default). The end to end case with
+// its terrain: scenarios/terrain_markers.scn.
 TEST_F(IntakeTest, MisplacedOrUnusableMarkersAreReplacedOnTheirAnchor) {
     struct Row {
-        int32_t x, z, yaw;
+        int32_t x, z, yaw, tilt, roll;
         std::string description;
         int32_t anchorX, anchorZ;
         std::string copyDescription;
     };
     const std::vector<Row> rows = {
-        {1000, 2500, 0, "12", 1000, 2000, "12"},    {1000, 2600, 0, "12,90", 1000, 3000, "12,90"},
-        {3000, 5000, 900, "8", 3000, 5000, "8"},    {5000, 5000, 0, "abc", 5000, 5000, "7"},
-        {6000, 5000, 0, "12,45", 6000, 5000, "12"},
+        {1000, 2500, 0, 0, 0, "12", 1000, 2000, "12"},
+        {1000, 2600, 0, 0, 0, "12,90", 1000, 3000, "12,90"},
+        {3000, 5000, 900, 0, 0, "8", 3000, 5000, "8"},
+        {4000, 5000, 0, 1, 0, "8", 4000, 5000, "8"},
+        {2000, 5000, 0, 0, -1, "8", 2000, 5000, "8"},
+        {5000, 5000, 0, 0, 0, "abc", 5000, 5000, "7"},
+        {6000, 5000, 0, 0, 0, "12,45", 6000, 5000, "12"},
     };
     bot().options.DefaultTexture = 7;
     Arrive({kUser, kCitizen, -8000, -8000, true});
     for (const Row& row : rows) {
         SCOPED_TRACE(std::to_string(row.x) + "," + std::to_string(row.z));
-        ASSERT_EQ(tb.world.UserBuild(kUser, Shape(row.x, row.z, row.description, 0, row.yaw)), 0);
+        SimObjectSpec shape = Shape(row.x, row.z, row.description, 0, row.yaw);
+        shape.tilt = row.tilt;
+        shape.roll = row.roll;
+        ASSERT_EQ(tb.world.UserBuild(kUser, shape), 0);
         Settle();
         const auto copies = MarkersAt(row.anchorX, row.anchorZ);
         ASSERT_EQ(copies.size(), 1u);
-        EXPECT_EQ(copies[0].yaw, 0);
+        EXPECT_EQ(std::vector<int32_t>({copies[0].yaw, copies[0].tilt, copies[0].roll}),
+                  std::vector<int32_t>({0, 0, 0}));
         EXPECT_EQ(copies[0].description, row.copyDescription);
         EXPECT_EQ(copies[0].owner, kCitizen);
-        if (row.x != row.anchorX || row.z != row.anchorZ) {
-            EXPECT_TRUE(MarkersAt(row.x, row.z).empty());
-        }
         EXPECT_EQ(Cached(row.anchorX / 1000, row.anchorZ / 1000).Id, copies[0].id);
     }
 }
@@ -211,105 +163,6 @@ TEST_F(IntakeTest, SameObjectReportedAgainReplacesItsOwnEntry) {
     EXPECT_EQ(MarkersAt(3000, 3000).size(), 1u);
 }
 
-TEST_F(IntakeTest, MarkerOfAUserWithoutEnabledSessionIsTakenAway) {
-    Arrive({kUser, kCitizen, -8000, -8000});
-    const int32_t markersBefore = bot().cache.MarkerCount();
-    ASSERT_EQ(tb.world.UserBuild(kUser, Shape(4000, 4000, "12")), 0);
-    Deliver();
-    EXPECT_EQ(bot().cache.FindCell(4, 4), -1);
-    EXPECT_EQ(bot().cache.MarkerCount(), markersBefore);
-    Settle();
-    EXPECT_TRUE(MarkersAt(4000, 4000).empty());
-    EXPECT_EQ(Cached(4, 4).Id, 0);
-    EXPECT_EQ(bot().cache.MarkerCount(), markersBefore);
-    EXPECT_EQ(Replies(kUser), Texts{Braced(Lang::not_enabled_message)});
-}
-
-TEST_F(IntakeTest, MarkerDeletedByAUserWithoutEnabledSessionIsRebuilt) {
-    Arrive({kUser, kCitizen, -8000, -8000});
-    const SimObject marker = Place(4, 4, "12,180", 0, 120);
-    Learn(4, 4);
-    ASSERT_EQ(tb.world.UserDelete(kUser, 4000, 4000), 0);
-    Settle();
-    const auto rebuilt = MarkersAt(4000, 4000);
-    ASSERT_EQ(rebuilt.size(), 1u);
-    EXPECT_NE(rebuilt[0].number, marker.number);
-    EXPECT_EQ(rebuilt[0].description, "12,180");
-    EXPECT_EQ(rebuilt[0].y, 120);
-    EXPECT_EQ(Cached(4, 4).Id, rebuilt[0].id);
-    EXPECT_EQ(Replies(kUser), Texts{Braced(Lang::not_enabled_message)});
-    EXPECT_EQ(Terrain(4, 4), std::make_pair(PackTerrain(false, 12, rotation::Half), 120));
-}
-
-TEST_F(IntakeTest, DetachKeepsTheTerrainDeleteResetsIt) {
-    struct Row {
-        CommandState state;
-        int32_t cellX;
-        std::pair<int32_t, int32_t> terrain;
-        Lang finished;
-    };
-    bot().options.DefaultHeight = -25;
-    Arrive({kUser, kCitizen, -8000, -8000, true});
-    const Row rows[] = {{CommandState::DETACH, 5, {12, 300}, Lang::detach_finished_message},
-                        {CommandState::DELETE, 6, {0, -25}, Lang::delete_finished_message}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(CommandStateName(row.state));
-        ASSERT_EQ(tb.world.UserBuild(kUser, Shape(row.cellX * 1000, 5000, "12", 300)), 0);
-        Settle();
-        ASSERT_EQ(Terrain(row.cellX, 5).first, 12);
-        Replies(kUser);
-        TerrainQueueCommand(bot(), row.cellX, 5, row.state, kUser, false, false, 0, 0);
-        Settle();
-        EXPECT_TRUE(MarkersAt(row.cellX * 1000, 5000).empty());
-        EXPECT_EQ(Cached(row.cellX, 5).Id, 0);
-        EXPECT_NE(bot().cache.FindCell(row.cellX, 5), -1);
-        EXPECT_EQ(Terrain(row.cellX, 5), row.terrain);
-        EXPECT_EQ(Replies(kUser), Texts{Braced(row.finished)});
-    }
-}
-
-TEST_F(IntakeTest, UsersOwnDeletionResetsTerrainAfterAnEarlierDetach) {
-    bot().options.DefaultHeight = -25;
-    Arrive({kUser, kCitizen, -8000, -8000, true});
-    ASSERT_EQ(tb.world.UserBuild(kUser, Shape(5000, 6000, "12")), 0);
-    Settle();
-    TerrainQueueCommand(bot(), 5, 6, CommandState::DETACH, kUser, false, false, 0, 0);
-    Settle();
-    ASSERT_EQ(Terrain(5, 6).first, 12);
-    ASSERT_EQ(tb.world.UserBuild(kUser, Shape(5000, 6000, "20")), 0);
-    Settle();
-    ASSERT_EQ(Terrain(5, 6).first, 20);
-    ASSERT_EQ(tb.world.UserDelete(kUser, 5000, 6000), 0);
-    Settle();
-    EXPECT_EQ(Terrain(5, 6), std::make_pair(0, -25));
-}
-
-TEST_F(IntakeTest, DeletionInAnUnknownCellQueuesItWithoutMakingItKnown) {
-    Arrive({kUser, kCitizen, -8000, -8000, true});
-    Place(7, 7, "4");
-    ASSERT_EQ(tb.world.UserDelete(kUser, 7000, 7000), 0);
-    Deliver();
-    EXPECT_EQ(bot().cache.FindCell(7, 7), -1);
-    EXPECT_TRUE(TerrainQueueFindCell(bot(), 7, 7));
-}
-
-TEST_F(IntakeTest, TextureAbove255SurvivesHideAndShow) {
-    Arrive({kUser, kCitizen, -8000, -8000, true});
-    ASSERT_EQ(tb.world.UserBuild(kUser, Shape(6000, 6000, "300")), 0);
-    Settle();
-    ASSERT_EQ(Cached(6, 6).Texture, 300);
-    for (CommandState state : {CommandState::HIDE, CommandState::SHOW}) {
-        SCOPED_TRACE(CommandStateName(state));
-        TerrainQueueCommand(bot(), 6, 6, state, kUser, false, false, 0, 0);
-        Settle();
-        const auto markers = MarkersAt(6000, 6000);
-        ASSERT_EQ(markers.size(), 1u);
-        EXPECT_EQ(markers[0].description, "300");
-        EXPECT_EQ(markers[0].action, state == CommandState::HIDE ? "create visible no" : "");
-        EXPECT_EQ(Cached(6, 6).Texture, 300);
-    }
-}
-
 TEST_F(IntakeTest, TextureChangeInTheSameSecondKeepsTheNewMarker) {
     Arrive({kUser, kCitizen, -8000, -8000, true});
     tb.clock.Advance(1000 - tb.clock.ElapsedMs() % 1000);  // the start of a wall-clock second
@@ -329,23 +182,6 @@ TEST_F(IntakeTest, TextureChangeInTheSameSecondKeepsTheNewMarker) {
     EXPECT_EQ(Cached(7, 6).Number, markers[0].number);
     EXPECT_EQ(Cached(7, 6).Texture, 9);
     EXPECT_EQ(Replies(kUser), Texts{Braced(Lang::texture_finished_message)});
-}
-
-TEST_F(IntakeTest, DetachSessionForgetsADeletedCellAndIgnoresQueryReports) {
-    TTerrainSession& session = Arrive({kUser, kCitizen, -8000, -8000});
-    ASSERT_TRUE(SetSessionEnabled(bot(), session, true, true));
-    Settle();
-    ASSERT_EQ(tb.world.UserBuild(kUser, Shape(8000, 8000, "3")), 0);
-    Settle();
-    EXPECT_EQ(session.cells.Count(), 1);
-    // A query report of a cell is nobody's building.
-    Place(9, 8, "4");
-    Learn(9, 8);
-    EXPECT_EQ(session.cells.Count(), 1);
-    ASSERT_EQ(tb.world.UserDelete(kUser, 8000, 8000), 0);
-    Settle();
-    EXPECT_EQ(session.cells.Count(), 0);
-    EXPECT_EQ(session.cellOwners.Count(), 0);
 }
 
 // Every texture option out of range, against every bad marker text, for ten virtual minutes: a

@@ -45,27 +45,6 @@ TEST(TerrainStruct, FloorToCellRoundsDownAndSectorsTruncateTowardZero) {
     }
 }
 
-TEST(TerrainStruct, CellKeysPackSixteenBitHalvesAndUnpackSigned) {
-    struct Case {
-        int32_t x, z;
-        uint32_t key;
-        int32_t backX, backZ;
-    };
-    const Case cases[] = {{-1, -1, 0xFFFFFFFFu, -1, -1},
-                          {-1, 2, 0xFFFF0002u, -1, 2},
-                          {32767, -32768, 0x7FFF8000u, 32767, -32768},
-                          {0, 0, 0u, 0, 0},
-                          {10, -10, 0x000AFFF6u, 10, -10},
-                          // Only the low 16 bits travel: 65537 comes back as 1.
-                          {65537, -65537, 0x0001FFFFu, 1, -1}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(PackCellKey(c.x, c.z), c.key) << c.x << "," << c.z;
-        int32_t x = 99, z = 99;
-        UnpackCellKey(c.key, x, z);
-        EXPECT_EQ(std::make_pair(x, z), std::make_pair(c.backX, c.backZ)) << c.x << "," << c.z;
-    }
-}
-
 TEST(TerrainStruct, TerrainValuesPackAndUnpack) {
     EXPECT_EQ(PackTerrain(true, 12, rotation::Quarter), 0xFFFE);
     EXPECT_EQ(PackTerrain(false, 12, rotation::ThreeQuarters), 0xC00C);
@@ -101,17 +80,6 @@ TEST(TerrainStruct, TerrainValuesPackAndUnpack) {
         EXPECT_EQ(texture, c.texture) << std::hex << c.value;
         EXPECT_EQ(rot, c.rotation) << std::hex << c.value;
     }
-}
-
-TEST(TerrainStruct, InWorldRangeIsInclusive) {
-    EXPECT_TRUE(InWorldRange(10, 10));
-    EXPECT_TRUE(InWorldRange(-10, 10));
-    EXPECT_FALSE(InWorldRange(11, 10));
-    EXPECT_FALSE(InWorldRange(-11, 10));
-    EXPECT_TRUE(InCacheRows(32767));
-    EXPECT_TRUE(InCacheRows(-32767));
-    EXPECT_FALSE(InCacheRows(32768));
-    EXPECT_FALSE(InCacheRows(-32768));
 }
 
 TEST(TerrainStruct, CoordTextUsesCellsOnAnchorsAndDecimalsOtherwise) {
