@@ -8,7 +8,11 @@
 namespace tv {
 
 Bot::Bot(AwSdk& sdkRef, Clock& clockRef, FrontEnd& frontEndRef, std::filesystem::path folder)
-    : sdk(sdkRef), clock(clockRef), frontEnd(frontEndRef), workDir(std::move(folder)) {
+    : sdk(sdkRef),
+      clock(clockRef),
+      frontEnd(frontEndRef),
+      workDir(std::move(folder)),
+      logs(PathOf("debug.log")) {
     cache.OnCountersChanged = [this] { ShowCacheCounters(); };
 }
 
@@ -69,9 +73,12 @@ void Bot::Tick() {
         RefreshWindow();
     } catch (...) {
         inTick_ = false;
+        FlushDebugLog(*this);
         throw;
     }
     inTick_ = false;
+    // A crash loses at most this tick's debug lines.
+    FlushDebugLog(*this);
 }
 
 void Bot::Heartbeat() {
