@@ -63,7 +63,9 @@ public:
             const auto measured = goal.measure(results_);
             std::printf("%-58s %-16s %-22s %s\n", goal.what.c_str(), goal.target.c_str(),
                         measured ? measured->first.c_str() : "-",
-                        !measured ? "not run" : measured->second ? "met" : "MISSED");
+                        !measured          ? "not run"
+                        : measured->second ? "met"
+                                           : "MISSED");
         }
     }
 

@@ -174,16 +174,18 @@ void Register() {
                  const double growth = a->second.cpuNs / b->second.cpuNs;
                  return std::pair{Fixed(growth, 2) + "x", growth <= 1.5};
              }});
-    for (auto [name, wanted] : {std::pair{"MessagePace/heartbeat", 20.0}, {"MessagePace/logout", 5.0}}) {
-        AddGoal({std::string("messages per second, ") + (wanted == 20.0 ? "heartbeat" : "logout flush"),
-                 "exactly " + Fixed(wanted, 0),
-                 [name = std::string(name), wanted](const Results& results)
-                     -> std::optional<std::pair<std::string, bool>> {
-                     auto it = results.find(name);
-                     if (it == results.end()) return std::nullopt;
-                     const double most = it->second.Counter("most/s");
-                     return std::pair{Fixed(most, 0) + " in the busiest second", most == wanted};
-                 }});
+    for (auto [name, wanted] :
+         {std::pair{"MessagePace/heartbeat", 20.0}, {"MessagePace/logout", 5.0}}) {
+        AddGoal(
+            {std::string("messages per second, ") + (wanted == 20.0 ? "heartbeat" : "logout flush"),
+             "exactly " + Fixed(wanted, 0),
+             [name = std::string(name),
+              wanted](const Results& results) -> std::optional<std::pair<std::string, bool>> {
+                 auto it = results.find(name);
+                 if (it == results.end()) return std::nullopt;
+                 const double most = it->second.Counter("most/s");
+                 return std::pair{Fixed(most, 0) + " in the busiest second", most == wanted};
+             }});
     }
     AddGoal({"start-up to \"Active\"", "(reported)",
              [](const Results& results) -> std::optional<std::pair<std::string, bool>> {

@@ -92,9 +92,8 @@ void Bot::Heartbeat() {
 }
 
 void Bot::RefreshWindow() {
-    model.SetStat(6, std::to_string(sessions.Count()));
-    model.SetStat(3, std::to_string(TerrainCommandQueueNumberFromSession(*this, 0)));
-    model.RefreshSessionList(EnabledSessionNames(*this, -1));
+    // The working-users list follows the session table as it changes (SessionTable).
+    ShowWorkFigures();
     unsigned bytesIn = 0;
     unsigned bytesOut = 0;
     sdk.aw_traffic_count(&bytesIn, &bytesOut);
@@ -126,6 +125,11 @@ void Bot::ResetWorldState() {
 int64_t Bot::WorldCellCount() const {
     int64_t side = 2 * static_cast<int64_t>(worldSize) + 1;
     return side * side;
+}
+
+void Bot::ShowWorkFigures() {
+    model.SetStat(6, std::to_string(sessions.Count()));
+    model.SetStat(3, std::to_string(TerrainCommandQueueNumberFromSession(*this, 0)));
 }
 
 void Bot::ShowCacheCounters() {

@@ -94,6 +94,7 @@ void LogoutClick(Bot& bot) {
     bot.model.SetStatus(StatusIndex::Ready);
     bot.model.SetLinkText(LinkIndex::Offline);
     AddActivity(bot, ActivityCategory::Message, "Terrain editor offline");
+    bot.ShowWorkFigures();
     bot.model.SetTrayHint("Terravane - (offline)");
     bot.model.SetButton(ButtonAction::Login, true);
 }
@@ -126,6 +127,7 @@ void OnWorldDisconnect(Bot& bot) {
     bot.model.SetStatus(StatusIndex::Disconnected);
     bot.model.SetLinkText(LinkIndex::Disconnected);
     CallbackReAddAll(bot);
+    bot.ShowWorkFigures();
 }
 
 }  // namespace tv

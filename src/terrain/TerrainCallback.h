@@ -13,7 +13,14 @@ namespace tv {
 class Bot;
 struct TMarkerRecord;
 
-enum class CallbackType : uint8_t { None = 0, Delete = 1, Detach = 2, CellQuery = 3, ShowHide = 4, Texture = 5 };
+enum class CallbackType : uint8_t {
+    None = 0,
+    Delete = 1,
+    Detach = 2,
+    CellQuery = 3,
+    ShowHide = 4,
+    Texture = 5
+};
 
 struct TTerrainCallback {
     int32_t Session = 0;
