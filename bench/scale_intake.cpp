@@ -19,14 +19,14 @@ namespace {
 constexpr int kBatch = 2000;  // markers a measured iteration takes in
 constexpr int kBatches = 10;
 
-// Cells [0, cached) hold a marker on every second cell and are learned; the next cells hold one
-// marker each and are not known yet.
-std::unique_ptr<Rig> IntakeRig(int64_t cached, int64_t fresh) {
+// Cells [0, cached) hold a marker on every second cell and are learned; the next `fresh` cells
+// are not known yet and hold one marker each when `marked`.
+std::unique_ptr<Rig> IntakeRig(int64_t cached, int64_t fresh, bool marked = true) {
     int32_t size = 1;
     while ((2 * int64_t{size} + 1) * (2 * int64_t{size} + 1) < cached + fresh) ++size;
     auto rig = std::make_unique<Rig>(size);
     rig->PlaceMarkers(0, cached, 2);
-    rig->PlaceMarkers(cached, fresh, 1);
+    if (marked) rig->PlaceMarkers(cached, fresh, 1);
     rig->Learn(0, cached, 2000);
     return rig;
 }
@@ -51,7 +51,7 @@ void IntakeByQuery(benchmark::State& state, int64_t cached) {
 // Through object-add events: a working user builds each batch of markers (the world's side is
 // not measured), and one tick takes their events in.
 void IntakeByBuild(benchmark::State& state, int64_t cached) {
-    auto rig = IntakeRig(cached, 0);
+    auto rig = IntakeRig(cached, int64_t{kBatch} * kBatches + 1, false);
     const int64_t first = cached + 1;
     rig->EnterUser(9, 900, 900, rig->CellAt(first));
     rig->Say(9, "t:begin");
@@ -121,7 +121,9 @@ void Register() {
               : std::vector<std::pair<int64_t, std::string>>{
                     {0, "0"}, {100'000, "100k"}, {1'000'000, "1M"}};
     for (const auto& [cached, label] : scales) {
-        for (auto [path, run] : {std::pair{"query", IntakeByQuery}, {"build", IntakeByBuild}}) {
+        using Run = void (*)(benchmark::State&, int64_t);
+        for (auto [path, run] : {std::pair<const char*, Run>{"query", &IntakeByQuery},
+                                 std::pair<const char*, Run>{"build", &IntakeByBuild}}) {
             const std::string name = std::string("Intake/") + path + "/cached:" + label;
             benchmark::RegisterBenchmark(name.c_str(), run, cached)
                 ->Unit(benchmark::kMillisecond)

@@ -105,7 +105,7 @@ void DebugLog(Bot& bot, DebugCategory category, std::string_view format,
     std::string& line = logs.line;
     line.assign(1, '[');
     line.append(logs.Stamp(now)).append("] ").append(DebugCategoryName(category)).append(": ");
-    line.append(Format(format, args));
+    FormatAppend(line, format, args);
     // Lines wait in memory until the tick ends: only a file that cannot be opened shows here.
     if (!logs.debug.Append(logs.debugPath, line, now))
         ReportLogFailure(bot, logs.debugFailureReported, logs.debugPath, logs.debug);
