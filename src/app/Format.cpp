@@ -56,8 +56,10 @@ Decimal ToDecimal(double magnitude) {
     Decimal decimal;
     if (magnitude == 0) return decimal;
     // Seventeen significant digits hold every double exactly enough to round it once, in decimal.
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.16e", magnitude);
+    // to_chars gives the digits printf's "%.16e" gives, correctly rounded, without its locale
+    // and stream machinery (the window's figures format a number at every cell learned).
+    char buffer[40] = {};
+    std::to_chars(buffer, buffer + sizeof buffer - 1, magnitude, std::chars_format::scientific, 16);
     decimal.digits.push_back(buffer[0]);
     decimal.digits.append(buffer + 2, 16);
     decimal.point = std::atoi(buffer + 19) + 1;

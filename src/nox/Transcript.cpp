@@ -35,9 +35,12 @@ void Transcript::Dialog(const std::string& text) {
     // Keep one event on one line: line breaks are shown as the escapes \r and \n.
     std::string shown;
     for (char c : text) {
-        if (c == '\r') shown += "\\r";
-        else if (c == '\n') shown += "\\n";
-        else shown += c;
+        if (c == '\r')
+            shown += "\\r";
+        else if (c == '\n')
+            shown += "\\n";
+        else
+            shown += c;
     }
     dialogs.push_back(shown);
     Line({"dialog", shown});

@@ -16,6 +16,7 @@
 #include "nox/DemoScene.h"
 #include "nox/Embedded.h"
 #include "nox/ScenarioRunner.h"
+#include "nox/TickSchedule.h"
 #include "nox/Transcript.h"
 #include "world/SimWorld.h"
 
@@ -72,7 +73,8 @@ int RunRealTime(const Arguments& args) {
 
     tv::RealClock clock;
     tv::SimWorld world(clock);
-    tv::Transcript transcript(std::cout, [&clock] { return tv::LocalDateTimeText(clock.UnixNow()); });
+    tv::Transcript transcript(std::cout,
+                              [&clock] { return tv::LocalDateTimeText(clock.UnixNow()); });
     transcript.showStats = false;
     tv::ScriptedFrontEnd frontEnd(transcript);
     tv::Bot bot(world, clock, frontEnd, dir);
@@ -100,8 +102,9 @@ int RunRealTime(const Arguments& args) {
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     const int64_t started = clock.MonotonicMs();
+    tv::TickSchedule schedule(clock, 250);
     while (!stopRequested) {
-        clock.Sleep(250);
+        schedule.WaitForNext();
         if (demo) demo->Advance(clock.MonotonicMs() - started);
         if (bot.timerEnabled) bot.Tick();
     }
