@@ -51,8 +51,12 @@ void Bot::FatalStop(const std::string& message) {
 
 void Bot::StopWithError(const std::string& message) {
     Stop(message, StatusIndex::Ready);
-    // The instance is gone: the button offers a new login whenever the failure came.
+    // The instance is gone: the button offers a new login whenever the failure came, and that
+    // login starts from nothing, as after a logout.
     model.SetButton(ButtonAction::Login, true);
+    ForgetWorldState(*this);
+    AddActivity(*this, ActivityCategory::Message, "Terrain editor offline");
+    model.SetTrayHint("Terravane - (offline)");
 }
 
 void Bot::Stop(const std::string& message, StatusIndex status) {

@@ -17,6 +17,7 @@
 #include "config/Language.h"
 #include "config/Options.h"
 #include "events/SessionTable.h"
+#include "terrain/Reconcile.h"
 #include "terrain/TerrainCache.h"
 #include "terrain/TerrainCallback.h"
 #include "terrain/TerrainQueue.h"
@@ -44,10 +45,12 @@ struct WorldState {
     TTerrainQueryQueue queries;
     TTerrainCommandQueue commands;
     TTerrainCallbackList callbacks;
+    TReconcileBook reconcile;  // given-up cells waiting for the world's answer
     void Clear() {
         queries.Clear();
         commands.Clear();
         callbacks.Clear();
+        reconcile.Clear();
     }
 };
 

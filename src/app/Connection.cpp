@@ -14,6 +14,35 @@ void Check(const char* call, int reason) {
     if (reason != 0) throw EMethodFailed(call, reason);
 }
 
+// The cell query carries a cell in 16 bits a coordinate, so no world the bot can serve is larger;
+// a size outside that (a fault of the world) would make every size sum overflow or walk billions
+// of rows.
+int32_t UsableWorldSize(Bot& bot, int32_t size) {
+    constexpr int32_t kLargest = kMaxCacheRow;
+    if (size >= 0 && size <= kLargest) return size;
+    AddActivity(bot, ActivityCategory::Error,
+                Format("World size %d is outside 0 to %d; %d is used", {size, kLargest, kLargest}));
+    return kLargest;
+}
+
+// The logout flush sends five messages a second, and gives up after this long: a queue of
+// thousands would otherwise keep the operator waiting for many minutes.
+constexpr int64_t kFlushLimitMs = 30000;
+
+// What is still queued reaches the users, five messages a second; what is left after the limit
+// is dropped with an Error entry (the next login's users would not be the ones it was meant for).
+void FlushMessages(Bot& bot) {
+    const int64_t start = bot.clock.MonotonicMs();
+    do {
+        bot.sdk.aw_wait(1000);
+    } while (PumpMessages(bot) != 0 && bot.clock.MonotonicMs() - start < kFlushLimitMs);
+    if (bot.messages.Empty()) return;
+    AddActivity(bot, ActivityCategory::Error,
+                Format("Logged out with %d messages unsent: the flush stops after %d seconds",
+                       {static_cast<int>(bot.messages.Count()), kFlushLimitMs / 1000}));
+    bot.messages.Clear();
+}
+
 }  // namespace
 
 bool Login(Bot& bot) {
@@ -43,7 +72,7 @@ bool Login(Bot& bot) {
         throw;
     }
 
-    bot.worldSize = sdk.aw_int(attr::WorldSize);
+    bot.worldSize = UsableWorldSize(bot, sdk.aw_int(attr::WorldSize));
     bot.ResetWorldState();
     bot.featuresOnline = true;
     sdk.aw_wait(50);
@@ -81,22 +110,27 @@ void LogoutClick(Bot& bot) {
     AnnounceToRightsHolders(bot);
     bot.cache.ResetCounters();
 
-    // Everything still queued reaches the users, five messages a second.
-    do {
-        bot.sdk.aw_wait(1000);
-    } while (PumpMessages(bot) != 0);
+    FlushMessages(bot);
 
-    bot.cache.Clear();
-    bot.world.Clear();
-    SessionTableReset(bot);
+    ForgetWorldState(bot);
     bot.sdk.aw_destroy();
 
     bot.model.SetStatus(StatusIndex::Ready);
     bot.model.SetLinkText(LinkIndex::Offline);
     AddActivity(bot, ActivityCategory::Message, "Terrain editor offline");
-    bot.ShowWorkFigures();
     bot.model.SetTrayHint("Terravane - (offline)");
     bot.model.SetButton(ButtonAction::Login, true);
+}
+
+void ForgetWorldState(Bot& bot) {
+    bot.featuresOnline = false;
+    bot.cache.ResetCounters();
+    bot.cache.Clear();
+    bot.world.Clear();
+    // The session figures and the working-users list follow the emptied table at once; the
+    // queue figure is shown here because no tick may follow.
+    SessionTableReset(bot);
+    bot.ShowWorkFigures();
 }
 
 void OnWorldAttributes(Bot& bot) {
@@ -126,6 +160,8 @@ void OnWorldDisconnect(Bot& bot) {
     SessionTableReset(bot);
     bot.model.SetStatus(StatusIndex::Disconnected);
     bot.model.SetLinkText(LinkIndex::Disconnected);
+    // Refusals from before the loss start their clock again once the world is back.
+    ++bot.world.reconcile.epoch;
     CallbackReAddAll(bot);
     bot.ShowWorkFigures();
 }

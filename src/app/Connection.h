@@ -15,6 +15,9 @@ void LoginClick(Bot& bot);
 bool Login(Bot& bot);
 // The Logout button, also run by the close request.
 void LogoutClick(Bot& bot);
+// What leaving the world forgets, after a logout and after a stop for missing rights alike: the
+// features flag, the cache and its figures, the per-world lists and the session table.
+void ForgetWorldState(Bot& bot);
 
 // World attributes (event 11) and world disconnect (event 13).
 void OnWorldAttributes(Bot& bot);

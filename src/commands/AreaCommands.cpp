@@ -102,9 +102,10 @@ CellBox AreaCommandBox(const Bot& bot, int32_t cellX, int32_t cellZ, int32_t box
 std::vector<MarkedCell> MarkedCellsInBox(const Bot& bot, const CellBox& box) {
     std::vector<MarkedCell> cells;
     const int64_t worldSize = bot.worldSize;
-    // Rows outside the world are never selected, so the walk can skip them outright.
-    const int64_t zFirst = std::max(box.z0, -worldSize);
-    const int64_t zLast = std::min(box.z1, worldSize);
+    // Rows outside the world, or beyond the rows the cache can hold, are never selected, so the
+    // walk skips them outright.
+    const int64_t zFirst = std::max({box.z0, -worldSize, int64_t{kMinCacheRow}});
+    const int64_t zLast = std::min({box.z1, worldSize, int64_t{kMaxCacheRow}});
     for (int64_t z = zFirst; z <= zLast; ++z) {
         const TTerrainCacheZ* row = bot.cache.FindRow(static_cast<int32_t>(z));
         if (!row) continue;
@@ -120,11 +121,12 @@ std::vector<MarkedCell> MarkedCellsInBox(const Bot& bot, const CellBox& box) {
 int TerrainCacheAreaCommand(Bot& bot, int32_t cellX, int32_t cellZ, int32_t citNum, uint8_t state,
                             int32_t boxSize, int32_t session, bool ignoreCitnum) {
     int count = 0;
+    const uint32_t batch = NewCommandBatch(bot);
     for (const MarkedCell& cell :
          MarkedCellsInBox(bot, AreaCommandBox(bot, cellX, cellZ, boxSize))) {
         if (!ignoreCitnum && cell.owner != citNum) continue;
         TerrainQueueCommand(bot, cell.x, cell.z, static_cast<CommandState>(state), session, false,
-                            false, 0, 0);
+                            false, 0, 0, batch);
         ++count;
     }
     return count;

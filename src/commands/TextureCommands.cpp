@@ -58,19 +58,21 @@ int TerrainCacheAreaTexture(Bot& bot, int32_t cellX, int32_t cellZ, int32_t citN
                             uint16_t rotation, int32_t texture, bool hole, int32_t session,
                             int32_t boxSize) {
     int count = 0;
+    const uint32_t batch = NewCommandBatch(bot);
     for (const MarkedCell& cell :
          MarkedCellsInBox(bot, AreaCommandBox(bot, cellX, cellZ, boxSize))) {
         // Painting is always limited to the user's own markers.
         if (cell.owner != citNum) continue;
         TerrainQueueCommand(bot, cell.x, cell.z, CommandState::TEXTURE, session, false, hole,
-                            texture, rotation);
+                            texture, rotation, batch);
         ++count;
     }
     return count;
 }
 
 void DoTextureCommand(Bot& bot, TTerrainSession& session, const CommandWords& words) {
-    if (words.size() < 2) {
+    // Two blanks leave an empty texture word, which would read as texture 0.
+    if (words.size() < 2 || words[1].empty()) {
         Reply(bot, session.session, "%s", {bot.language[Lang::texture_error]});
         return;
     }
@@ -103,8 +105,8 @@ void DoSeedCommand(Bot& bot, TTerrainSession& session, const CommandWords& words
         Reply(bot, session.session, "%s", {bot.language[Lang::seed_building_error]});
         return;
     }
-    marker.X = marker.CellX * kCellSpan;
-    marker.Z = marker.CellZ * kCellSpan;
+    marker.X = CellAnchor(marker.CellX);
+    marker.Z = CellAnchor(marker.CellZ);
     const std::string where = CoordText(marker.X, marker.Z, 0, 0);
 
     if (bot.cache.FindCell(marker.CellX, marker.CellZ) < 0) {
@@ -130,9 +132,7 @@ void DoSeedCommand(Bot& bot, TTerrainSession& session, const CommandWords& words
     AddActivity(bot, ActivityCategory::Command, "Seeds at " + where, session.privilege,
                 session.name);
     ReplySeeded(bot, session, owner, where);
-    if (session.detach != 0) {
-        session.cells.Add(static_cast<int32_t>(PackCellKey(marker.CellX, marker.CellZ)));
-    }
+    if (session.detach != 0) RecordDetachCell(session, marker.CellX, marker.CellZ, owner);
 }
 
 void DoClickModeCommand(Bot& bot, TTerrainSession& session, const CommandWords& words) {

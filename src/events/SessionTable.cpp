@@ -65,15 +65,22 @@ bool MayEnable(Bot& bot, TTerrainSession& session) {
     return true;
 }
 
+// Only what the user placed goes: a marker another citizen built in the cell since then stays.
 void QueueDetachOfCells(Bot& bot, TTerrainSession& session) {
     int queued = 0;
+    const uint32_t batch = NewCommandBatch(bot);
     for (int i = 0; i < session.cells.Count(); ++i) {
         int32_t cellX = 0, cellZ = 0;
         UnpackCellKey(static_cast<uint32_t>(session.cells.Items(i)), cellX, cellZ);
+        const TTerrainCacheX* entry = bot.cache.Entry(cellX, cellZ);
+        if (!entry || entry->Id == 0 || entry->Owner != session.cellOwners.Items(i)) continue;
         TerrainQueueCommand(bot, cellX, cellZ, CommandState::DETACH, session.session, false, false,
-                            0, 0);
+                            0, 0, batch);
         ++queued;
     }
+    // Queued once: a later end of a detach session must not detach them again.
+    session.cells.Clear();
+    session.cellOwners.Clear();
     if (queued == 0) return;
     Reply(bot, session.session, "%d %s", {queued, bot.language[Lang::cells_processed_message]});
     Activity(bot, ActivityCategory::Command,
@@ -127,6 +134,17 @@ void SessionTableReset(Bot& bot) {
 void TouchSession(Bot& bot, TTerrainSession& session) {
     session.lastActivity = bot.ClockSeconds();
     session.warned = false;
+}
+
+void RecordDetachCell(TTerrainSession& session, int32_t cellX, int32_t cellZ, int32_t owner) {
+    ForgetDetachCell(session, cellX, cellZ);
+    session.cells.Add(static_cast<int32_t>(PackCellKey(cellX, cellZ)));
+    session.cellOwners.Add(owner);
+}
+
+void ForgetDetachCell(TTerrainSession& session, int32_t cellX, int32_t cellZ) {
+    const int index = session.cells.Remove(static_cast<int32_t>(PackCellKey(cellX, cellZ)));
+    session.cellOwners.Delete(index);
 }
 
 bool SetSessionEnabled(Bot& bot, TTerrainSession& session, bool enable, bool detach) {
@@ -313,6 +331,8 @@ void OnAvatarDelete(Bot& bot) {
     Activity(bot, ActivityCategory::Action, "Leaves world", *session);
     if (session->enabled) ChangeEnabledCount(bot, *session, -1);
     bot.sessions.Remove(number);
+    // Nobody is left to read them, and a later user may be given the same session number.
+    bot.messages.DropSession(number);
 }
 
 }  // namespace tv

@@ -16,7 +16,8 @@ namespace tv {
 class Bot;
 
 struct TTerrainSession {
-    TIntList cells;  // cell keys planted while the detach flag was set
+    TIntList cells;       // cell keys planted while the detach flag was set
+    TIntList cellOwners;  // in step with cells: the owner of the marker planted there
     int32_t session = 0;
     std::string name;
     int32_t citizen = 0;
@@ -57,14 +58,19 @@ private:
 void InstallAvatarEvents(Bot& bot);
 void SessionTableReset(Bot& bot);
 void TouchSession(Bot& bot, TTerrainSession& session);
+// A cell planted during a detach session, recorded once, with the owner of its marker (the
+// latest when planted again); forgotten when the user deletes that marker.
+void RecordDetachCell(TTerrainSession& session, int32_t cellX, int32_t cellZ, int32_t owner);
+void ForgetDetachCell(TTerrainSession& session, int32_t cellX, int32_t cellZ);
 // True when the state changed. Bots, tourists (as the options say) and users outside the world
 // are refused only when switching on; switching on starts the idle time. Switching off with
-// detach queues a detach command for every recorded cell.
+// detach queues a detach command for every recorded cell whose marker still has the owner it had
+// when recorded, and empties the list.
 bool SetSessionEnabled(Bot& bot, TTerrainSession& session, bool enable, bool detach);
 // Every tick: warns idle enabled sessions once at WarnTime, switches them off at DisableTime.
 void CheckSessionTimeouts(Bot& bot);
-// Counts one chat command against FloodCommands (limit and window in seconds) and ejects the
-// user for FloodEjectDuration when it floods; IsFloodEjected then refuses the command.
+// Counts one chat command or marker click against FloodCommands (limit and window in seconds)
+// and ejects the user for FloodEjectDuration when it floods; IsFloodEjected then refuses it.
 void FloodCheck(Bot& bot, int32_t session);
 bool IsFloodEjected(Bot& bot, int32_t session);
 // Names of enabled sessions (all for -1, else of that privilege), sorted case-insensitively.

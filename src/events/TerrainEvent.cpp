@@ -12,6 +12,7 @@
 #include "commands/TerrainRights.h"
 #include "events/SessionTable.h"
 #include "terrain/MarkerIntake.h"
+#include "terrain/Reconcile.h"
 #include "terrain/TerrainCallback.h"
 #include "terrain/TerrainMarker.h"
 #include "terrain/TerrainQueue.h"
@@ -88,6 +89,9 @@ void ApplyClick(Bot& bot, int32_t cellX, int32_t cellZ, int32_t owner) {
     if (!session) return;
     if (!sdk.aw_has_world_right(session->privilege, right::Terrain)) return;
     if (!TerrainRightsCheckSession(bot, *session)) return;
+    // A click is work asked of the bot, like a command: a flood of clicks ejects too.
+    FloodCheck(bot, session->session);
+    if (IsFloodEjected(bot, session->session)) return;
     if (!session->enabled) {
         Reply(bot, session->session, "%s", {bot.language[Lang::not_enabled_message]});
         return;
@@ -104,7 +108,7 @@ void ApplyClick(Bot& bot, int32_t cellX, int32_t cellZ, int32_t owner) {
         return;
     }
     TerrainQueueCommand(bot, cellX, cellZ, static_cast<CommandState>(session->clickMode),
-                        session->session, false, false, 0, 0);
+                        session->session, false, false, 0, 0, NewCommandBatch(bot));
     // A click is terrain work: it keeps the session from idling out.
     TouchSession(bot, *session);
     const std::string where = CoordText(Anchor(cellX), Anchor(cellZ), 0, 0);
@@ -231,12 +235,11 @@ void TerrainEventCellEnd(Bot& bot) {
     const CellQueryState& state = bot.cellQuery;
     if (state.CellIgnore) return;
     CallbackDelete(bot, state.CurCellX, state.CurCellZ, CallbackType::CellQuery);
-    if (bot.cache.FindCell(state.CurCellX, state.CurCellZ) == -1) {
-        // No marker arrived: the cell is known to be empty.
-        bot.cache.ClearCell(state.CurCellX, state.CurCellZ);
-        return;
-    }
-    if (!bot.cache.CellHadMarker) return;
+    const bool known = bot.cache.FindCell(state.CurCellX, state.CurCellZ) != -1;
+    // No marker arrived: the cell is known to be empty.
+    if (!known) bot.cache.ClearCell(state.CurCellX, state.CurCellZ);
+    if (ReconcileCell(bot, state.CurCellX, state.CurCellZ)) return;
+    if (!known || !bot.cache.CellHadMarker) return;
     if (const TTerrainCacheX* entry = bot.cache.Entry(state.CurCellX, state.CurCellZ))
         TerrainCacheSetTerrain(bot, state.CurCellX, state.CurCellZ, entry->Terrain, entry->Height);
 }

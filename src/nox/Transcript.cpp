@@ -55,6 +55,7 @@ void Transcript::OnConsoleMessage(const SimConsoleMessage& message) {
 }
 
 void Transcript::OnObjectAdded(const SimObject& object, int32_t bySession) {
+    if (bySession == SimWorld::kBotSession) ++builtByBot;
     Line({"object-add", std::to_string(object.number), std::to_string(object.x),
           std::to_string(object.y), std::to_string(object.z), object.description, object.action,
           std::to_string(object.owner), std::to_string(bySession)});

@@ -45,6 +45,7 @@ public:
     std::vector<Console> consoles;
     std::vector<std::string> activities;
     std::vector<std::string> dialogs;
+    int builtByBot = 0;  // objects the bot added (a change counts too)
 
     void Dialog(const std::string& text);
 

@@ -6,6 +6,7 @@
 #include "app/Bot.h"
 #include "app/Format.h"
 #include "app/MessageQueue.h"
+#include "terrain/Reconcile.h"
 #include "terrain/TerrainCallback.h"
 #include "terrain/TerrainMarker.h"
 #include "terrain/TerrainQueue.h"
@@ -32,91 +33,102 @@ void LogCommand(Bot& bot, const TTerrainCommand& command) {
              {command.AvatarSession});
 }
 
-// Show or hide: a marker already in the wanted state needs neither a call nor a record.
-void ShowHide(Bot& bot, const TTerrainCommand& command, TMarkerRecord& marker) {
-    if (marker.Id == 0) return;
-    const bool visible = command.State == CommandState::SHOW;
-    if (visible == marker.Visible) return;
-    marker.Visible = visible;
-    TerrainMarkerChange(bot, marker);
-    CallbackAdd(bot, command.AvatarSession, CallbackType::ShowHide, marker.CellX, marker.CellZ,
-                visible, false, 0, 0);
+enum class Outcome {
+    Sent,     // the request went out; a pending record waits for its answer
+    Nothing,  // nothing to change
+    Retry,    // refused; the command stays
+    Stopped,  // given up, or joined a cell waiting to be reconciled
+};
+
+TReconcileCell RequestOf(const TTerrainCommand& command) {
+    return {command.CellX, command.CellZ, command.AvatarSession, command.Batch,
+            command.State, command.Hole,  command.Texture,       command.Rotation};
 }
 
-void Texture(Bot& bot, const TTerrainCommand& command, TMarkerRecord& marker) {
-    if (marker.Id == 0) return;
+// The record carries on the command's user command and refusal episode.
+void Track(TTerrainCallback* record, const TTerrainCommand& command) {
+    if (!record) return;
+    record->Batch = command.Batch;
+    record->Refusal = command.Refusal;
+}
+
+// The world refused the command's call. The debug log hears of every refusal, the activity log
+// only of the first of the episode (its outcome follows later), and a command refused for more
+// than 10 seconds of connected time is given up.
+Outcome Refused(Bot& bot, TTerrainCommand& command, int reason, const char* failure) {
+    DebugLog(bot, DebugCategory::Queue, "TerrainCommandQueueProcess: %s of %d, %d refused: %d",
+             {CommandStateName(command.State), command.CellX, command.CellZ, reason});
+    const bool first = command.Refusal.Attempts == 0;
+    if (RefusalExpired(bot, command.Refusal, bot.ClockSeconds())) {
+        GiveUpCell(bot, RequestOf(command));
+        return Outcome::Stopped;
+    }
+    if (first)
+        AddActivity(
+            bot, ActivityCategory::Error,
+            Format(failure, {CoordText(CellAnchor(command.CellX), CellAnchor(command.CellZ))}));
+    return Outcome::Retry;
+}
+
+// Show or hide: a marker already in the wanted state needs neither a call nor a record.
+Outcome ShowHide(Bot& bot, TTerrainCommand& command, TMarkerRecord& marker) {
+    if (marker.Id == 0) return Outcome::Nothing;
+    const bool visible = command.State == CommandState::SHOW;
+    if (visible == marker.Visible) return Outcome::Nothing;
+    marker.Visible = visible;
+    const int reason = TerrainMarkerChange(bot, marker);
+    if (reason != 0) return Refused(bot, command, reason, "Unable to change marker @ %s");
+    Track(CallbackAdd(bot, command.AvatarSession, CallbackType::ShowHide, marker.CellX,
+                      marker.CellZ, visible, false, 0, 0),
+          command);
+    return Outcome::Sent;
+}
+
+Outcome Texture(Bot& bot, TTerrainCommand& command, TMarkerRecord& marker) {
+    if (marker.Id == 0) return Outcome::Nothing;
     marker.Hole = command.Hole;
     marker.Texture = command.Texture;
     marker.Rotation = command.Rotation;
-    TerrainMarkerLoad(bot, marker);
-    CallbackAdd(bot, command.AvatarSession, CallbackType::Texture, command.CellX, command.CellZ,
-                false, command.Hole, command.Texture, command.Rotation);
-}
-
-enum class Outcome { Done, Retry, DoneWithoutMarker };
-
-// A delete the world keeps refusing while the connection is up means the cache no longer matches
-// the world (the answer to an earlier delete was lost with a connection, say). Retrying would go
-// on forever, so after the pending-request time-out the cell is forgotten and queried afresh.
-bool GiveUpDelete(Bot& bot, TTerrainCommand& command, bool keep) {
-    const int32_t now = bot.ClockSeconds();
-    if (command.FailingSince == 0) command.FailingSince = now;
-    if (now - command.FailingSince <= kCallbackTimeoutSeconds) return false;
-    if (bot.model.ConnectionState() != StatusIndex::Active) return false;
-    bot.cache.ForgetCell(command.CellX, command.CellZ);
-    TerrainQueueAddCell(bot, command.CellX, command.CellZ, false);
-    // The user is told the work is done, so the cell looks as a finished delete leaves it.
-    if (!keep)
-        TerrainCacheSetTerrain(bot, command.CellX, command.CellZ, 0, bot.options.DefaultHeight);
-    AddActivity(bot, ActivityCategory::Error,
-                Format("Gave up deleting the marker @ %s; the cell is queried again",
-                       {CoordText(CellAnchor(command.CellX), CellAnchor(command.CellZ))}));
-    return true;
+    const int reason = TerrainMarkerLoad(bot, marker);
+    if (reason != 0) return Refused(bot, command, reason, "Unable to build marker @ %s");
+    Track(CallbackAdd(bot, command.AvatarSession, CallbackType::Texture, command.CellX,
+                      command.CellZ, false, command.Hole, command.Texture, command.Rotation),
+          command);
+    return Outcome::Sent;
 }
 
 // Delete or detach. A cell whose marker is already gone has nothing left to wait for: no world
 // event would ever complete a pending record for it.
 Outcome Remove(Bot& bot, TTerrainCommand& command, TMarkerRecord& marker, bool keep) {
-    if (marker.Id == 0) return Outcome::DoneWithoutMarker;
-    if (TerrainMarkerDelete(bot, marker, keep) != 0)
-        return GiveUpDelete(bot, command, keep) ? Outcome::DoneWithoutMarker : Outcome::Retry;
-    CallbackAdd(bot, command.AvatarSession, keep ? CallbackType::Detach : CallbackType::Delete,
-                command.CellX, command.CellZ, false, false, 0, 0);
-    return Outcome::Done;
+    if (marker.Id == 0) return Outcome::Nothing;
+    const int reason = TerrainMarkerDelete(bot, marker, keep, false);
+    if (reason != 0) return Refused(bot, command, reason, "Unable to delete marker @ %s");
+    Track(
+        CallbackAdd(bot, command.AvatarSession, keep ? CallbackType::Detach : CallbackType::Delete,
+                    command.CellX, command.CellZ, false, false, 0, 0),
+        command);
+    return Outcome::Sent;
 }
 
 Outcome Execute(Bot& bot, TTerrainCommand& command) {
+    // A cell the bot forgot after a refusal is not known again until the world answered for it.
+    if (JoinReconciliation(bot, RequestOf(command))) return Outcome::Stopped;
     TMarkerRecord marker;
     TerrainMarkerInit(marker);
     bot.cache.ReadMarker(marker, command.CellX, command.CellZ, -1);
     switch (command.State) {
         case CommandState::HIDE:
         case CommandState::SHOW:
-            ShowHide(bot, command, marker);
-            break;
+            return ShowHide(bot, command, marker);
         case CommandState::DELETE:
             return Remove(bot, command, marker, false);
         case CommandState::DETACH:
             return Remove(bot, command, marker, true);
         case CommandState::TEXTURE:
-            Texture(bot, command, marker);
-            break;
-        case CommandState::INVALID:
-            break;
+            return Texture(bot, command, marker);
+        default:
+            return Outcome::Nothing;
     }
-    return Outcome::Done;
-}
-
-// The user's delete or detach finished without a world event: tell them when it was their last
-// work of that kind, as a completion would.
-void FinishWithoutMarker(Bot& bot, int32_t session, CommandState state) {
-    if (session == 0) return;
-    const bool detach = state == CommandState::DETACH;
-    const CallbackType type = detach ? CallbackType::Detach : CallbackType::Delete;
-    if (CallbackSessionHasType(bot, session, type)) return;
-    if (TerrainCommandQueueNumberFromSessionBool(bot, session)) return;
-    Reply(bot, session, "%s",
-          {bot.language[detach ? Lang::detach_finished_message : Lang::delete_finished_message]});
 }
 
 }  // namespace
@@ -180,27 +192,36 @@ const char* CommandStateName(CommandState state) {
     return "INVALID";
 }
 
-void TerrainQueueCommand(Bot& bot, int32_t cellX, int32_t cellZ, CommandState state,
-                         int32_t session, bool priority, bool hole, int32_t texture,
-                         uint16_t rotation) {
+uint32_t NewCommandBatch(Bot& bot) {
+    uint32_t& next = bot.world.reconcile.nextBatch;
+    if (++next == 0) ++next;  // 0 means no batch
+    return next;
+}
+
+TTerrainCommand* TerrainQueueCommand(Bot& bot, int32_t cellX, int32_t cellZ, CommandState state,
+                                     int32_t session, bool priority, bool hole, int32_t texture,
+                                     uint16_t rotation, uint32_t batch) {
     DebugLog(bot, DebugCategory::Queue, "TerrainQueueCommand %d, %d, %d, %d, %s, %s, %d, %d",
              {cellX, cellZ, static_cast<int>(state), session, BoolText(priority), BoolText(hole),
               texture, static_cast<int>(rotation)});
-    if (!InCacheRows(cellZ)) return;
+    if (!InCacheRows(cellZ)) return nullptr;
     auto command = std::make_unique<TTerrainCommand>();
     command->CellX = cellX;
     command->CellZ = cellZ;
     command->State = state;
     command->AvatarSession = session;
+    command->Batch = batch;
     if (state == CommandState::TEXTURE) {
         command->Hole = hole;
         command->Texture = texture;
         command->Rotation = rotation;
     }
+    TTerrainCommand* added = command.get();
     if (priority)
         bot.world.commands.AddFirst(std::move(command));
     else
         bot.world.commands.AddLast(std::move(command));
+    return added;
 }
 
 void TerrainCommandQueueProcess(Bot& bot) {
@@ -222,7 +243,7 @@ void TerrainCommandQueueProcess(Bot& bot) {
             const int32_t session = command.AvatarSession;
             const CommandState state = command.State;
             queue.RemoveNode(node);
-            if (outcome == Outcome::DoneWithoutMarker) FinishWithoutMarker(bot, session, state);
+            if (outcome == Outcome::Nothing) FinishCommandIfLast(bot, session, state);
             node = queue.Head();
         }
         ++n;

@@ -3,6 +3,7 @@
 
 #include "terrain/MarkerIntake.h"
 
+#include <algorithm>
 #include <cctype>
 #include <limits>
 
@@ -72,6 +73,26 @@ int64_t Anchor(int32_t cell) {
     return int64_t{cell} * kCellSpan;
 }
 
+static_assert(kMaxTexture == kTextureLimit, "the options cap textures where packing does");
+
+// The textures a marker may name: the options' range, within what a terrain value can carry
+// whatever the options say. A texture turned so that its value would read as a hole is refused.
+bool TextureAccepted(const Options& options, int32_t texture, uint16_t rotation) {
+    if (texture < std::max(options.TextureMin, 0)) return false;
+    if (texture > std::min(options.TextureMax, kMaxTexture)) return false;
+    return (static_cast<int32_t>(rotation) | texture) != kHoleTerrain;
+}
+
+// The cell whose anchor a corrected copy goes to: its own, except that a marker just beyond the
+// last anchor of the world (still inside it) goes to that anchor, and no anchor lies beyond what
+// a world coordinate can hold.
+int32_t CorrectedCell(int32_t cell, int32_t worldSize) {
+    constexpr int32_t kLastAnchorCell = std::numeric_limits<int32_t>::max() / kCellSpan;
+    if (int64_t{cell} == int64_t{worldSize} + 1) return worldSize;
+    if (int64_t{cell} == -int64_t{worldSize} - 1) return -worldSize;
+    return std::clamp(cell, -kLastAnchorCell, kLastAnchorCell);
+}
+
 }  // namespace
 
 bool TerrainCacheExtractTexture(Bot& bot, const std::string& text, int32_t& texture,
@@ -105,10 +126,11 @@ bool TerrainCacheExtractTexture(Bot& bot, const std::string& text, int32_t& text
             texture = t;
             result = RotationOfDegrees(r, rotation);
         }
-        if (texture < bot.options.TextureMin || texture > bot.options.TextureMax) {
+        if (!TextureAccepted(bot.options, texture, rotation)) {
             DebugLog(bot, DebugCategory::Cache, "TerrainCacheExtractTexture: values out of range");
             result = false;
-            texture = bot.options.DefaultTexture;
+            // Even a default outside what a terrain value carries cannot reach a marker.
+            texture = std::clamp(bot.options.DefaultTexture, 0, kMaxTexture);
             rotation = 0;
         }
     }
@@ -201,10 +223,21 @@ void TerrainCacheMarkerAdd(Bot& bot, TMarkerRecord& marker, int32_t yaw, int32_t
 
     TMarkerRecord corrected;
     TerrainMarkerInit(corrected);
-    if (!TerrainMarkerCorrect(marker, corrected, yaw, tilt, roll)) {
+    // A marker the bot built itself is never corrected again: when the options refuse even the
+    // default texture, each copy would call for another, one object a tick for ever. It stands
+    // on its anchor, unrotated, and is taken as it is.
+    const bool ownBuild = live && builder == bot.sdk.aw_session();
+    if (!TerrainMarkerCorrect(marker, corrected, yaw, tilt, roll) && !ownBuild) {
         DebugLog(bot, DebugCategory::Cache, "TerrainCacheMarkerAdd: correcting terrain marker");
+        corrected.CellX = CorrectedCell(marker.CellX, bot.worldSize);
+        corrected.CellZ = CorrectedCell(marker.CellZ, bot.worldSize);
+        corrected.X = CellAnchor(corrected.CellX);
+        corrected.Z = CellAnchor(corrected.CellZ);
         TerrainMarkerLoad(bot, corrected);
         TerrainMarkerDelete(bot, marker, false);
+        // The copy is the user's marker, built on their behalf.
+        if (session && session->detach)
+            RecordDetachCell(*session, corrected.CellX, corrected.CellZ, corrected.Owner);
         return;
     }
 
@@ -231,11 +264,9 @@ void TerrainCacheMarkerAdd(Bot& bot, TMarkerRecord& marker, int32_t yaw, int32_t
             bot.cache.CellHadMarker = true;
     }
 
-    // Cells planted during a detach session are detached again when the session ends; each once.
-    if (session && session->detach) {
-        const int32_t key = static_cast<int32_t>(PackCellKey(marker.CellX, marker.CellZ));
-        if (session->cells.IndexOf(key) == -1) session->cells.Add(key);
-    }
+    // Cells planted during a detach session are detached again when the session ends.
+    if (session && session->detach)
+        RecordDetachCell(*session, marker.CellX, marker.CellZ, marker.Owner);
 }
 
 void TerrainCacheMarkerDelete(Bot& bot, int32_t cellX, int32_t cellZ, int32_t id) {
@@ -247,7 +278,8 @@ void TerrainCacheMarkerDelete(Bot& bot, int32_t cellX, int32_t cellZ, int32_t id
 
     const int index = bot.cache.FindCell(cellX, cellZ);
     if (index == -1) {
-        bot.cache.ClearCell(cellX, cellZ);
+        // Whatever went, the cell's markers are unknown: it is learned by its query, not marked
+        // known without a marker (a marker standing there would never be learned).
         TerrainQueueAddCell(bot, cellX, cellZ, false);
         return;
     }
@@ -278,8 +310,7 @@ void TerrainCacheMarkerDelete(Bot& bot, int32_t cellX, int32_t cellZ, int32_t id
             }
         } else if (session) {
             TouchSession(bot, *session);
-            if (session->detach)
-                session->cells.Remove(static_cast<int32_t>(PackCellKey(cellX, cellZ)));
+            if (session->detach) ForgetDetachCell(*session, cellX, cellZ);
         }
     }
 

@@ -111,7 +111,9 @@ void TerrainQueryQueueProcess(Bot& bot) {
     while (!queue.Empty() && CallbackCount(bot, CallbackType::CellQuery) < limit && n < limit) {
         const int32_t cellX = queue.Head()->Item->CellX;
         const int32_t cellZ = queue.Head()->Item->CellZ;
-        const bool cached = bot.cache.FindCell(cellX, cellZ) != -1;
+        // A cell waiting to be reconciled is asked again even when a live event taught it.
+        const bool cached =
+            bot.cache.FindCell(cellX, cellZ) != -1 && !bot.world.reconcile.Has(cellX, cellZ);
         const bool pending = CallbackLookup(bot, cellX, cellZ, CallbackType::CellQuery) != nullptr;
         if (!cached && !pending) {
             queue.RemoveFirst();

@@ -6,15 +6,18 @@
 #include "app/ActivityLog.h"
 #include "app/Bot.h"
 #include "app/Errors.h"
+#include "app/Format.h"
 #include "app/MessageQueue.h"
+#include "terrain/Reconcile.h"
 #include "terrain/TerrainQueue.h"
 #include "terrain/TerrainStruct.h"
 
 namespace tv {
 
-void CallbackAdd(Bot& bot, int32_t session, CallbackType type, int32_t cellX, int32_t cellZ,
-                 bool show, bool hole, int32_t texture, uint16_t rotation) {
-    if (!InCacheRows(cellZ)) return;
+TTerrainCallback* CallbackAdd(Bot& bot, int32_t session, CallbackType type, int32_t cellX,
+                              int32_t cellZ, bool show, bool hole, int32_t texture,
+                              uint16_t rotation) {
+    if (!InCacheRows(cellZ)) return nullptr;
     auto record = std::make_unique<TTerrainCallback>();
     record->Session = session;
     record->CellX = cellX;
@@ -25,7 +28,9 @@ void CallbackAdd(Bot& bot, int32_t session, CallbackType type, int32_t cellX, in
     record->Hole = hole;
     record->Texture = texture;
     record->Rotation = rotation;
+    TTerrainCallback* added = record.get();
     bot.world.callbacks.AddLast(std::move(record));
+    return added;
 }
 
 TTerrainCallback* CallbackLookup(Bot& bot, int32_t cellX, int32_t cellZ, CallbackType type) {
@@ -68,19 +73,34 @@ void CallbackComplete(Bot& bot, const TMarkerRecord& marker, CallbackType type,
     TTerrainCallback* record = CallbackLookup(bot, marker.CellX, marker.CellZ, type);
     if (!record) return;
     const int32_t session = record->Session;
+    // A refusal episode ends here: the operator saw its first refusal, so sees its outcome too.
+    if (record->Refusal.Attempts > 0)
+        AddActivity(bot, ActivityCategory::Message,
+                    Format("Finished %s the marker @ %s after %d refusals",
+                           {RefusalVerb(CommandStateOf(*record)),
+                            CoordText(CellAnchor(record->CellX), CellAnchor(record->CellZ)),
+                            record->Refusal.Attempts}));
     CallbackRemove(bot, *record);
+    FinishIfLast(bot, session, type, text);
+}
+
+void FinishIfLast(Bot& bot, int32_t session, CallbackType type, const std::string& text) {
     // Only the last request of a kind is announced, and only when nothing of the user waits.
-    if (!CallbackSessionHasType(bot, session, type) &&
-        !TerrainCommandQueueNumberFromSessionBool(bot, session))
-        Reply(bot, session, "%s", {text});
+    if (session == 0 || CallbackSessionHasType(bot, session, type)) return;
+    if (TerrainCommandQueueNumberFromSessionBool(bot, session)) return;
+    if (bot.world.reconcile.SessionHas(session, type)) return;
+    Reply(bot, session, "%s", {text});
 }
 
 void TerrainCallbackReAdd(Bot& bot, const TTerrainCallback& record) {
     DebugLog(bot, DebugCategory::Callback, "TerrainCallbackReAdd: %d %d [%d]",
              {record.CellX, record.CellZ, static_cast<int>(record.Type)});
+    // The command carries on the request's user command and refusal episode.
     auto command = [&](CommandState state, bool hole, int32_t texture, uint16_t rotation) {
-        TerrainQueueCommand(bot, record.CellX, record.CellZ, state, record.Session, true, hole,
-                            texture, rotation);
+        if (TTerrainCommand* added =
+                TerrainQueueCommand(bot, record.CellX, record.CellZ, state, record.Session, true,
+                                    hole, texture, rotation, record.Batch))
+            added->Refusal = record.Refusal;
     };
     switch (record.Type) {
         case CallbackType::Delete:
@@ -117,8 +137,15 @@ void CallbackTimeouts(Bot& bot) {
     auto* node = list.Head();
     while (node) {
         auto* next = node->Next;
-        if (now - node->Item->Time > kCallbackTimeoutSeconds) {
-            TerrainCallbackReAdd(bot, *node->Item);
+        TTerrainCallback& record = *node->Item;
+        if (now - record.Time > kCallbackTimeoutSeconds) {
+            // A request left unanswered all along while connected has been refused long enough.
+            const CommandState state = CommandStateOf(record);
+            if (state != CommandState::INVALID && RefusalExpired(bot, record.Refusal, record.Time))
+                GiveUpCell(bot, {record.CellX, record.CellZ, record.Session, record.Batch, state,
+                                 record.Hole, record.Texture, record.Rotation});
+            else
+                TerrainCallbackReAdd(bot, record);
             list.RemoveNode(node);
         }
         node = next;

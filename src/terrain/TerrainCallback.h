@@ -26,6 +26,16 @@ enum class CallbackType : uint8_t {
     Texture = 5
 };
 
+// How long the world has refused one cell's request. The episode opens at the first refusal (the
+// one entry the activity log gets) and travels with the request through retries and time-outs;
+// its clock counts connected time only and starts again after each reconnection.
+struct TRefusal {
+    int32_t Attempts = 0;  // refusals so far
+    bool Timing = false;   // the clock runs
+    int32_t Since = 0;     // ClockSeconds when it started
+    uint32_t Epoch = 0;    // the connection it started in
+};
+
 struct TTerrainCallback {
     int32_t Session = 0;
     int32_t CellX = 0, CellZ = 0;
@@ -35,6 +45,8 @@ struct TTerrainCallback {
     bool Hole = false;
     int32_t Texture = 0;
     uint16_t Rotation = 0;
+    uint32_t Batch = 0;  // the user command the request belongs to; 0 for none
+    TRefusal Refusal;
 };
 
 // The pending requests in the order they were made, with two indexes beside them so that the
@@ -73,8 +85,10 @@ private:
 
 inline constexpr int32_t kCallbackTimeoutSeconds = 10;
 
-void CallbackAdd(Bot& bot, int32_t session, CallbackType type, int32_t cellX, int32_t cellZ,
-                 bool show, bool hole, int32_t texture, uint16_t rotation);
+// The new record, or null when the cell lies outside the cache rows.
+TTerrainCallback* CallbackAdd(Bot& bot, int32_t session, CallbackType type, int32_t cellX,
+                              int32_t cellZ, bool show, bool hole, int32_t texture,
+                              uint16_t rotation);
 // Throws ETerrainNoCallback when there is none.
 TTerrainCallback& CallbackFind(Bot& bot, int32_t cellX, int32_t cellZ, CallbackType type);
 // Null when there is none (the non-throwing form the queues use).
@@ -86,6 +100,9 @@ bool CallbackSessionHasType(Bot& bot, int32_t session, CallbackType type);
 bool CallbackSessionHasAny(Bot& bot, int32_t session);
 void CallbackComplete(Bot& bot, const TMarkerRecord& marker, CallbackType type,
                       const std::string& text);
+// The finished message of a kind, when the user has nothing of that kind left: no pending
+// record, no queued command, no cell waiting to be reconciled.
+void FinishIfLast(Bot& bot, int32_t session, CallbackType type, const std::string& text);
 void TerrainCallbackReAdd(Bot& bot, const TTerrainCallback& record);
 void CallbackReAddAll(Bot& bot);
 void CallbackTimeouts(Bot& bot);

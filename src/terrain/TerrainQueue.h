@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "terrain/LinkList.h"
+#include "terrain/TerrainCallback.h"
 
 namespace tv {
 
@@ -62,7 +63,8 @@ struct TTerrainCommand {
     bool Hole = false;
     int32_t Texture = 0;
     uint16_t Rotation = 0;
-    int32_t FailingSince = 0;  // ClockSeconds of the first failed delete; 0 while none failed
+    uint32_t Batch = 0;  // the user command it belongs to (one reply per command); 0 for none
+    TRefusal Refusal;
 };
 // The command queue: a linked list of commands in the order they are carried out (duplicates
 // allowed), with the number of each session's commands kept beside it, so that asking whether a
@@ -99,10 +101,12 @@ void TerrainQueueAddCell(Bot& bot, int32_t cellX, int32_t cellZ, bool priority);
 void TerrainQueueAddArea(Bot& bot, int32_t cellX, int32_t cellZ);
 void TerrainQueryQueueProcess(Bot& bot);
 
-// Terrain commands.
-void TerrainQueueCommand(Bot& bot, int32_t cellX, int32_t cellZ, CommandState state,
-                         int32_t session, bool priority, bool hole, int32_t texture,
-                         uint16_t rotation);
+// Terrain commands. The new command, or null when the cell lies outside the cache rows.
+TTerrainCommand* TerrainQueueCommand(Bot& bot, int32_t cellX, int32_t cellZ, CommandState state,
+                                     int32_t session, bool priority, bool hole, int32_t texture,
+                                     uint16_t rotation, uint32_t batch = 0);
+// A new batch number: the commands one user command queues share it.
+uint32_t NewCommandBatch(Bot& bot);
 void TerrainCommandQueueProcess(Bot& bot);
 int TerrainCommandQueueNumberFromSession(Bot& bot, int32_t session);
 bool TerrainCommandQueueNumberFromSessionBool(Bot& bot, int32_t session);

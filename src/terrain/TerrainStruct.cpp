@@ -1,5 +1,6 @@
 #include "terrain/TerrainStruct.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -42,8 +43,10 @@ void UnpackCellKey(uint32_t key, int32_t& cellX, int32_t& cellZ) {
 
 int32_t PackTerrain(bool hole, int32_t texture, uint16_t rotation) {
     if (hole) return kHoleTerrain;
-    // Not masked on purpose: the accepted texture range belongs to the options.
-    return static_cast<int32_t>(rotation) | texture;
+    // The accepted range belongs to the options, but whatever they say, a texture never runs
+    // into the rotation bits, and a texture with its rotation never reads as a hole.
+    const int32_t value = static_cast<int32_t>(rotation) | std::clamp(texture, 0, kMaxTexture);
+    return value == kHoleTerrain ? value & kMaxTexture : value;
 }
 
 void UnpackTerrain(int32_t value, int32_t defaultTexture, bool& hole, int32_t& texture,

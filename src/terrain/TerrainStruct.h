@@ -11,6 +11,8 @@ inline constexpr int32_t kCellSpan = 1000;
 inline constexpr int32_t kMinCacheRow = -32767;
 inline constexpr int32_t kMaxCacheRow = 32767;
 inline constexpr int32_t kHoleTerrain = 0xFFFE;
+// The highest texture a terrain value carries: bits 14 and 15 hold the rotation.
+inline constexpr int32_t kMaxTexture = 0x3FFF;
 
 namespace rotation {
 inline constexpr uint16_t None = 0x0000;
@@ -33,6 +35,8 @@ int32_t CellAnchor(int32_t cell);
 uint32_t PackCellKey(int32_t cellX, int32_t cellZ);
 void UnpackCellKey(uint32_t key, int32_t& cellX, int32_t& cellZ);
 
+// Textures outside 0..kMaxTexture are clamped; texture 16382 turned 270 degrees, which would
+// read as the hole mark, loses its rotation.
 int32_t PackTerrain(bool hole, int32_t texture, uint16_t rotation);
 void UnpackTerrain(int32_t value, int32_t defaultTexture, bool& hole, int32_t& texture,
                    uint16_t& rotation);

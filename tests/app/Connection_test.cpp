@@ -55,8 +55,11 @@ TEST(Login, MissingRightsStopWithError) {
         Bot& bot = t.Start();
         LoginClick(bot);
         EXPECT_EQ(t.frontEnd.errors, Texts{text});
-        EXPECT_EQ(bot.model.Activity()[0].message, text);
-        EXPECT_EQ(bot.model.Activity()[0].category, ActivityCategory::Error);
+        // Newest first: the rights error, then the offline entry a logout also leaves.
+        EXPECT_EQ(bot.model.Activity()[1].message, text);
+        EXPECT_EQ(bot.model.Activity()[1].category, ActivityCategory::Error);
+        EXPECT_EQ(bot.model.Activity()[0].message, "Terrain editor offline");
+        EXPECT_EQ(bot.model.TrayHint(), "Terravane - (offline)");
         ExpectLoggedOut(t, text);
     }
 }
@@ -120,6 +123,22 @@ TEST(Logout, FlushesQueuedMessagesFivePerSecond) {
     EXPECT_EQ(bot.model.Status(), "Ready");
     EXPECT_EQ(bot.model.TrayHint(), "Terravane - (offline)");
     EXPECT_TRUE(bot.messages.Empty());
+
+    // A queue too long for 30 seconds is cut off there, with an Error entry.
+    LoginClick(bot);
+    t.Tick(2);
+    for (int i = 0; i < 400; ++i) Reply(bot, 11, "message %d", {i});
+    const int queued = static_cast<int>(bot.messages.Count()) + 1;  // and the offline notice
+    const int64_t again = t.clock.ElapsedMs();
+    const std::size_t sentBefore = sentAt.size();
+    LogoutClick(bot);
+    EXPECT_EQ(t.clock.ElapsedMs() - again, 30000);
+    EXPECT_EQ(sentAt.size() - sentBefore, 150u);
+    EXPECT_TRUE(bot.messages.Empty());
+    const Texts activity = t.ActivityMessages();
+    EXPECT_EQ(activity[activity.size() - 2],
+              Format("Logged out with %d messages unsent: the flush stops after 30 seconds",
+                     {queued - 150}));
 }
 
 // Rows 2 to 7 and the working users, as the window shows them.

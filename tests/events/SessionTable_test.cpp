@@ -263,31 +263,40 @@ TEST_F(SessionTableTest, OutsideTheWorldOrNoLongerAllowedCanStillBeSwitchedOff) 
     EXPECT_EQ(CountActivity("Bot attempting to enable terrain building"), 0);
 }
 
-TEST_F(SessionTableTest, DisablingWithDetachQueuesOneDetachPerCell) {
+TEST_F(SessionTableTest, DisablingWithDetachQueuesOneDetachPerCellTheUserStillOwns) {
+    // Recorded cells with the owner recorded and the owner of the cell's marker now (0: none).
+    struct Cell {
+        int32_t x, z, recorded, now;
+    };
     struct Case {
-        Cells cells;
+        std::vector<Cell> cells;
+        Texts queued;
         std::string activity;
     };
-    const Case cases[] = {{{{1, 2}, {-3, 4}, {0, -7}}, "Detaches 3 cells"},
-                          {{{2, 2}}, "Detaches 1 cell"}};
+    const Case cases[] = {
+        {{{1, 2, 105, 105}, {-3, 4, 105, 105}, {0, -7, 9, 9}},
+         {"1,2 DETACH s5", "-3,4 DETACH s5", "0,-7 DETACH s5"},
+         "Detaches 3 cells"},
+        {{{2, 2, 106, 106}, {3, 3, 106, 9}, {4, 4, 106, 0}}, {"2,2 DETACH s6"}, "Detaches 1 cell"},
+    };
     int32_t session = 5;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.activity);
         TTerrainSession& user = Arrive({session, 100 + session});
         ASSERT_TRUE(SetSessionEnabled(bot(), user, true, true));
         EXPECT_EQ(user.detach, 1);
-        for (auto [x, z] : c.cells) user.cells.Add(static_cast<int32_t>(PackCellKey(x, z)));
+        for (const Cell& cell : c.cells) {
+            if (cell.now != 0) CacheMarker(cell.x, cell.z, cell.now);
+            RecordDetachCell(user, cell.x, cell.z, cell.recorded);
+            RecordDetachCell(user, cell.x, cell.z, cell.recorded);  // recorded once
+        }
         bot().world.commands.Clear();
 
         ASSERT_TRUE(SetSessionEnabled(bot(), user, false, true));
-        Texts expected;
-        for (auto [x, z] : c.cells)
-            expected.push_back(std::to_string(x) + "," + std::to_string(z) + " DETACH s" +
-                               std::to_string(session));
-        EXPECT_EQ(QueuedCommands(), expected);
-        EXPECT_EQ(user.cells.Count(), static_cast<int>(c.cells.size())) << "the list is kept";
+        EXPECT_EQ(QueuedCommands(), c.queued);
+        EXPECT_EQ(user.cells.Count(), 0) << "queued once, never again";
         EXPECT_EQ(Outgoing(session).back(),
-                  std::to_string(c.cells.size()) + " " + Braced(Lang::cells_processed_message));
+                  std::to_string(c.queued.size()) + " " + Braced(Lang::cells_processed_message));
         const ActivityEntry* entry = NewestActivity(c.activity);
         ASSERT_NE(entry, nullptr);
         EXPECT_EQ(entry->category, ActivityCategory::Command);

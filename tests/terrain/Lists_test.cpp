@@ -157,7 +157,10 @@ TEST(CallbackList, IndexesAgreeWithAWalk) {
         const int what = pick(random);
         if (what < 2) {
             auto record = std::make_unique<TTerrainCallback>();
-            *record = {.Session = step, .CellX = x, .CellZ = z, .Type = type};
+            record->Session = step;
+            record->CellX = x;
+            record->CellZ = z;
+            record->Type = type;
             if (what == 0)
                 list.AddFirst(std::move(record));
             else

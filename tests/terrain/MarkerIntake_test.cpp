@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "support/BotTest.h"
 #include "terrain/TerrainStruct.h"
 
@@ -61,6 +63,16 @@ TEST_F(IntakeTest, TextureTexts) {
         EXPECT_EQ(read(text, false), expected) << '"' << text << '"';
         EXPECT_EQ(read(text, true), expected) << '"' << text << '"';
     }
+    // Whatever the options say, a texture stays within what a terrain value carries.
+    bot().options.TextureMin = -5;
+    bot().options.TextureMax = 20000;
+    bot().options.DefaultTexture = 70000;
+    for (auto [text, expected] : {std::pair{"16383,90", "ok 16383 16384"},
+                                  {"16384", "bad 16383 0"},
+                                  {"16382,270", "bad 16383 0"},
+                                  {"-1", "bad 16383 0"},
+                                  {"abc", "bad 16383 0"}})
+        EXPECT_EQ(read(text, false), expected) << '"' << text << '"';
 }
 
 TEST_F(IntakeTest, MarkerRecordFromObjectFields) {
@@ -272,12 +284,12 @@ TEST_F(IntakeTest, UsersOwnDeletionResetsTerrainAfterAnEarlierDetach) {
     EXPECT_EQ(Terrain(5, 6), std::make_pair(0, -25));
 }
 
-TEST_F(IntakeTest, DeletionInAnUnknownCellMakesItKnownAndQueuesIt) {
+TEST_F(IntakeTest, DeletionInAnUnknownCellQueuesItWithoutMakingItKnown) {
     Arrive({kUser, kCitizen, -8000, -8000, true});
     Place(7, 7, "4");
     ASSERT_EQ(tb.world.UserDelete(kUser, 7000, 7000), 0);
     Deliver();
-    EXPECT_NE(bot().cache.FindCell(7, 7), -1);
+    EXPECT_EQ(bot().cache.FindCell(7, 7), -1);
     EXPECT_TRUE(TerrainQueueFindCell(bot(), 7, 7));
 }
 
@@ -319,31 +331,64 @@ TEST_F(IntakeTest, TextureChangeInTheSameSecondKeepsTheNewMarker) {
     EXPECT_EQ(Replies(kUser), Texts{Braced(Lang::texture_finished_message)});
 }
 
-TEST_F(IntakeTest, DetachSessionRemembersPlantedCellsOnce) {
+TEST_F(IntakeTest, DetachSessionForgetsADeletedCellAndIgnoresQueryReports) {
     TTerrainSession& session = Arrive({kUser, kCitizen, -8000, -8000});
     ASSERT_TRUE(SetSessionEnabled(bot(), session, true, true));
     Settle();
-    for (const char* texture : {"3", "4"}) {
-        ASSERT_EQ(tb.world.UserBuild(kUser, Shape(8000, 8000, texture)), 0);
-        Settle();
-    }
-    EXPECT_EQ(session.cells.Count(), 1);
-    EXPECT_EQ(session.cells.IndexOf(static_cast<int32_t>(PackCellKey(8, 8))), 0);
-
-    // A later query report of the cell is nobody's building.
-    TTerrainSession& other = Arrive({702, 72, -8000, -8000, true});
-    other.detach = 1;
-    const SimObject placed = Place(9, 8, "4");
-    ASSERT_EQ(tb.world.UserBuild(other.session, Shape(-9000, -9000, "4")), 0);
+    ASSERT_EQ(tb.world.UserBuild(kUser, Shape(8000, 8000, "3")), 0);
     Settle();
-    other.cells.Clear();
+    EXPECT_EQ(session.cells.Count(), 1);
+    // A query report of a cell is nobody's building.
+    Place(9, 8, "4");
     Learn(9, 8);
-    EXPECT_EQ(Cached(9, 8).Number, placed.number);
-    EXPECT_EQ(other.cells.Count(), 0);
-
+    EXPECT_EQ(session.cells.Count(), 1);
     ASSERT_EQ(tb.world.UserDelete(kUser, 8000, 8000), 0);
     Settle();
     EXPECT_EQ(session.cells.Count(), 0);
+    EXPECT_EQ(session.cellOwners.Count(), 0);
+}
+
+// Every texture option out of range, against every bad marker text, for ten virtual minutes: a
+// user's marker and a marker learned by a query are corrected at most once each, the user's
+// texture command builds once per cell, and each cell ends with one marker.
+TEST(CorrectionLoop, NoOptionsOrTextMakeTheBotBuildWithoutEnd) {
+    struct Built final : SimListener {
+        int count = 0;
+        void OnObjectAdded(const SimObject&, int32_t by) override {
+            count += by == SimWorld::kBotSession;
+        }
+    };
+    const std::array<int32_t, 3> options[] = {{1, 500, 0},    {0, 500, 600},     {0, 500, -1},
+                                              {10, 5, 7},     {0, 40000, 30000}, {-100, -1, -50},
+                                              {0, 500, 70000}};
+    const char* const texts[] = {"",          "abc",   "0",    "600", "-1",         "7,45",
+                                 "16382,270", "99999", "hole", "5,",  "2147483648", "12,90"};
+    for (const auto& [textureMin, textureMax, defaultTexture] : options) {
+        for (const char* text : texts) {
+            SCOPED_TRACE(std::to_string(textureMin) + " " + std::to_string(textureMax) + " " +
+                         std::to_string(defaultTexture) + " \"" + text + "\"");
+            TestBot t;
+            Bot& bot = t.Login();
+            bot.options.TextureMin = textureMin;
+            bot.options.TextureMax = textureMax;
+            bot.options.DefaultTexture = defaultTexture;
+            Built built;
+            t.world.SetListener(&built);
+            SimObjectSpec placed = Shape(2000, 1000, text);
+            placed.owner = 7;
+            t.world.PlaceObject(TestBot::kWorld, placed);
+            t.Enter(11, 7, 1000, 1000);
+            t.Tick();
+            t.world.UserChat(11, "t:begin");
+            t.Tick(8);
+            t.world.UserBuild(11, Shape(1000, 1000, text));
+            t.Tick(4);
+            t.world.UserChat(11, std::string("t:texture ") + text);
+            t.Tick(10 * 60 * 4);
+            EXPECT_LE(built.count, 4);
+            EXPECT_EQ(t.world.Objects(TestBot::kWorld).size(), 2u);
+        }
+    }
 }
 
 }  // namespace

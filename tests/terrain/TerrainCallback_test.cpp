@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/Errors.h"
 #include "support/BotTest.h"
+#include "terrain/Reconcile.h"
 
 namespace tv::test {
 namespace {
@@ -48,30 +51,97 @@ TEST_F(CallbackTest, FindLookupDeleteAndCounts) {
     EXPECT_EQ(bot().world.callbacks.Count(), 2);
 }
 
-TEST_F(CallbackTest, RecordStaysAtTenSecondsAndIsReissuedAtEleven) {
-    Add(CallbackType::Delete, 3, 3);
+TEST_F(CallbackTest, TimeOutsRequeueQueriesGiveUpCommandsAndCountOnlyConnectedTime) {
+    Place(3, 3, "4", kCitizen);
+    Learn(3, 3);
+    Add(CallbackType::CellQuery, 5, 5, 0);
+    CallbackAdd(bot(), kUser, CallbackType::ShowHide, 3, 3, true, false, 0, 0);
+    Add(CallbackType::Texture, 4, 4);
+    Add(CallbackType::Detach, 2, 2);
     tb.clock.Advance(10'000);
     CallbackTimeouts(bot());
-    EXPECT_EQ(bot().world.callbacks.Count(), 1);
-    EXPECT_TRUE(bot().world.commands.Empty());
+    EXPECT_EQ(bot().world.callbacks.Count(), 4);
     tb.clock.Advance(1'000);
     CallbackTimeouts(bot());
     EXPECT_TRUE(bot().world.callbacks.Empty());
-    EXPECT_EQ(QueuedCommands(), Texts{"3,3 DELETE s601"});
+    // The query goes to the tail; the commands, unanswered all along, are given up: their cells
+    // are forgotten and asked first.
+    EXPECT_EQ(QueuedCells(), (Cells{{2, 2}, {4, 4}, {3, 3}, {5, 5}}));
+    EXPECT_EQ(bot().cache.FindCell(3, 3), -1);
+    EXPECT_TRUE(bot().world.commands.Empty());
+    const Texts activity = tb.ActivityMessages();
+    for (const char* given : {"showing the marker @ 3N 3W", "texturing the marker @ 4N 4W",
+                              "detaching the marker @ 2N 2W"})
+        EXPECT_EQ(std::count(activity.begin(), activity.end(),
+                             std::string("Gave up ") + given + "; the cell is queried again"),
+                  1);
+
+    // Without the world the clock stands still: the request is sent again, first of all.
+    bot().model.SetStatus(StatusIndex::Disconnected);
+    Add(CallbackType::Delete, 6, 6);
+    tb.clock.Advance(11'000);
+    CallbackTimeouts(bot());
+    EXPECT_EQ(QueuedCommands(), Texts{"6,6 DELETE s601"});
 }
 
-TEST_F(CallbackTest, QueryTimesOutToTheTailCommandsToTheHead) {
-    TerrainQueueAddCell(bot(), 7, 7, false);
-    TerrainQueueCommand(bot(), 7, 7, CommandState::HIDE, kUser, false, false, 0, 0);
-    Add(CallbackType::CellQuery, 5, 5, 0);
-    CallbackAdd(bot(), kUser, CallbackType::ShowHide, 6, 6, true, false, 0, 0);
-    tb.clock.Advance(5'000);
-    Add(CallbackType::ShowHide, 8, 8);  // younger
-    tb.clock.Advance(6'000);
-    CallbackTimeouts(bot());
-    EXPECT_EQ(QueuedCells(), (Cells{{7, 7}, {5, 5}}));
-    EXPECT_EQ(QueuedCommands(), (Texts{"6,6 SHOW s601", "7,7 HIDE s601"}));
-    EXPECT_EQ(RecordCells(CallbackType::ShowHide), (Cells{{8, 8}}));
+TEST_F(CallbackTest, ReconciledCellFollowsTheWorldAndTellsTheUserHowItEnded) {
+    const std::string unchanged = bot().language[Added::cells_unchanged_message];
+    bot().options.DefaultHeight = -10;
+    struct Case {
+        CommandState state;
+        const char* marker;  // nullptr: none stands
+        bool hole;
+        int32_t texture;
+        std::string reply;
+        int32_t terrain;  // -1: not set
+    };
+    const Case cases[] = {
+        {CommandState::DELETE, nullptr, false, 0, Braced(Lang::delete_finished_message), 0},
+        {CommandState::DETACH, nullptr, false, 0, Braced(Lang::detach_finished_message), -1},
+        {CommandState::DETACH, "4", false, 0, unchanged, 4},
+        {CommandState::HIDE, "4", false, 0, unchanged, 4},
+        {CommandState::SHOW, "4", false, 0, Braced(Lang::show_hide_finished_message), 4},
+        {CommandState::TEXTURE, "4", false, 4, Braced(Lang::texture_finished_message), 4},
+        {CommandState::TEXTURE, "4", true, 0, unchanged, 4},
+        {CommandState::SHOW, nullptr, false, 0, unchanged, 0},
+    };
+    int32_t x = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(CommandStateName(c.state)) + " " + std::to_string(x));
+        ++x;
+        if (c.marker) {
+            Place(x, 1, c.marker, kCitizen);
+            Learn(x, 1);
+        } else {
+            bot().cache.ClearCell(x, 1);
+        }
+        bot().world.reconcile.cells.push_back(
+            {x, 1, kUser, static_cast<uint32_t>(x), c.state, c.hole, c.texture, 0});
+        EXPECT_TRUE(ReconcileCell(bot(), x, 1));
+        EXPECT_EQ(Replies(kUser), Texts{c.reply});
+        auto terrain = tb.world.TerrainAt(world, x, 1);
+        EXPECT_EQ(terrain ? terrain->value : -1, c.terrain);
+    }
+    EXPECT_FALSE(ReconcileCell(bot(), 1, 1)) << "reconciled once";
+
+    // A command that meets a forgotten cell waiting for its answer joins it.
+    bot().world.reconcile.cells.push_back({9, 1, kUser, 9, CommandState::HIDE, false, 0, 0});
+    TerrainQueueCommand(bot(), 9, 1, CommandState::SHOW, kUser, false, false, 0, 0, 10);
+    TerrainCommandQueueProcess(bot());
+    EXPECT_TRUE(bot().world.commands.Empty());
+    EXPECT_EQ(bot().world.reconcile.cells.size(), 2u);
+    bot().cache.ClearCell(9, 1);
+    ReconcileCell(bot(), 9, 1);
+    EXPECT_EQ(Replies(kUser), (Texts{unchanged, unchanged}));
+
+    // However many of its cells stay, a command is reported once.
+    for (int32_t cell : {11, 12, 13}) {
+        bot().cache.ClearCell(cell, 1);
+        bot().world.reconcile.cells.push_back(
+            {cell, 1, kUser, cell == 13 ? 2u : 1u, CommandState::HIDE, false, 0, 0});
+    }
+    for (int32_t cell : {11, 12, 13}) ReconcileCell(bot(), cell, 1);
+    EXPECT_EQ(Replies(kUser), (Texts{unchanged, unchanged}));
 }
 
 TEST_F(CallbackTest, LostConnectionRequeuesEveryRequest) {

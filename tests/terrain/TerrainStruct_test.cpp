@@ -71,8 +71,12 @@ TEST(TerrainStruct, TerrainValuesPackAndUnpack) {
     EXPECT_EQ(PackTerrain(false, 12, rotation::ThreeQuarters), 0xC00C);
     EXPECT_EQ(PackTerrain(false, 0, rotation::None), 0);
     EXPECT_EQ(PackTerrain(false, 7, rotation::Half), 0x8007);
-    // The texture is not masked: 300 runs into bit 8.
+    // Textures keep bits 0-13: 300 runs into bit 8; beyond 0..16383 they are clamped, and 16382
+    // turned 270 degrees, which would read as a hole, loses its rotation.
     EXPECT_EQ(PackTerrain(false, 300, rotation::Quarter), 0x412C);
+    EXPECT_EQ(PackTerrain(false, 70000, rotation::None), 0x3FFF);
+    EXPECT_EQ(PackTerrain(false, -5, rotation::Quarter), 0x4000);
+    EXPECT_EQ(PackTerrain(false, 16382, rotation::ThreeQuarters), 0x3FFE);
 
     struct Case {
         int32_t value;

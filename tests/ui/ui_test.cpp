@@ -1,0 +1,315 @@
+// The desktop windows' wiring, on the offscreen platform: each test opens the main window over a
+// test bot (virtual clock, embedded world, dialogs answered by the recording front end).
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include "commands/TerrainRights.h"
+#include "support/TestBot.h"
+#include "ui/ConfigDialog.h"
+#include "ui/MainWindow.h"
+#include "ui/QtFrontEnd.h"
+#include "ui/RightsEditorDialog.h"
+#include "ui/WorldMapWindow.h"
+
+namespace tv::test {
+
+struct Desk {
+    TestBot tb;
+    MainWindow window{tb.Create(), &tb.world};
+    Desk() {
+        window.Start();
+        window.show();
+    }
+    Bot& bot() { return *tb.bot; }
+    template <typename T>
+    T* Find(const QWidget& parent, const char* name) {
+        T* found = parent.findChild<T*>(QString::fromLatin1(name));
+        if (!found) qFatal("no control %s", name);
+        return found;
+    }
+    QString Stat(int row) { return Find<QTableWidget>(window, "lvStats")->item(row, 1)->text(); }
+    void Click(const QWidget& parent, const char* name) {
+        Find<QAbstractButton>(parent, name)->click();
+    }
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) {
+            tb.clock.Advance(MainWindow::kTickMs);
+            window.Tick();
+        }
+    }
+    // Acts on the modal dialog that the next call opens.
+    void OnModal(const std::function<void(QWidget&)>& act) {
+        QTimer::singleShot(0, [act] { act(*QApplication::activeModalWidget()); });
+    }
+};
+
+class UiTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void LoginLogoutAndClosingAnsweredNo() {
+        Desk d;
+        auto* status = d.Find<QLabel>(d.window, "lblStatus");
+        auto* ctrl = d.Find<QPushButton>(d.window, "btnCtrl");
+        QCOMPARE(d.window.windowTitle(), QString("Terravane 2.1.14"));
+        QCOMPARE(status->text(), QString("Ready"));
+        QCOMPARE(ctrl->text(), QString("&Login"));
+        ctrl->click();
+        QCOMPARE(ctrl->text(), QString("&Logout"));
+        QCOMPARE(status->text(), QString("Active"));
+        QCOMPARE(d.Stat(1), QString("Online"));
+        QCOMPARE(d.window.Tray().toolTip(), QString("Terravane - terra"));
+        int ticks = 0;
+        d.window.beforeTick = [&ticks] { ++ticks; };
+        QTRY_VERIFY(ticks > 0);  // the timer drives the heartbeat
+
+        d.tb.frontEnd.nextAnswer = false;
+        QVERIFY(!d.window.close());
+        QCOMPARE(d.tb.frontEnd.questions.size(), std::size_t{1});
+        QVERIFY(d.tb.world.aw_session() != 0);
+        QVERIFY(d.window.MainTimer().isActive());
+
+        ctrl->click();
+        QCOMPARE(ctrl->text(), QString("&Login"));
+        QCOMPARE(status->text(), QString("Ready"));
+        QCOMPARE(d.Stat(1), QString("Offline"));
+        QCOMPARE(d.window.Tray().toolTip(), QString("Terravane - (offline)"));
+        QVERIFY(!d.window.MainTimer().isActive());
+
+        // No system tray here: minimising leaves the window; the tray's click restores it.
+        d.window.showMinimized();
+        QApplication::processEvents();
+        QVERIFY(d.window.isVisible());
+        emit d.window.Tray().activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!d.window.isMinimized() && !d.window.Tray().isVisible());
+    }
+
+    void LogFileControls() {
+        Desk d;
+        auto* check = d.Find<QCheckBox>(d.window, "chkLogToFile");
+        auto* field = d.Find<QLineEdit>(d.window, "txtLogFile");
+        QVERIFY(!check->isChecked() && !field->isEnabled());
+        for (bool on : {true, false}) {
+            check->click();
+            QCOMPARE(field->isEnabled(), on);
+            QCOMPARE(d.Find<QToolButton>(d.window, "btnLogFile")->isEnabled(), on);
+            const std::string saved = on ? "True" : "False";
+            QVERIFY(d.tb.dir.Read("config.xml").find("<EnableLog>" + saved) != std::string::npos);
+        }
+        check->click();
+        const QString chosen = QString::fromStdString((d.tb.dir.Path() / "other.log").string());
+        d.window.chooseLogFile = [&chosen](const QString&) { return chosen; };
+        d.Click(d.window, "btnLogFile");
+        QCOMPARE(field->text(), chosen);
+        QCOMPARE(QString::fromStdString(d.bot().options.LogFileName), chosen);
+        QCOMPARE(d.bot().model.Activity().front().message, std::string("Updated configuration"));
+    }
+
+    void WorkingUsersHeader() {
+        Desk d;
+        auto* header = d.Find<QLabel>(d.window, "lbSessionListHdr");
+        QCOMPARE(header->text(), QString("0 users with active terrain sessions."));
+        d.window.ToggleLogin();
+        const char* expected[] = {"1 user with active terrain sessions.",
+                                  "2 users with active terrain sessions."};
+        for (int i = 0; i < 2; ++i) {
+            d.tb.Enter(20 - i, 102 - i);
+            d.Ticks(2);
+            d.tb.world.UserChat(20 - i, "t:begin");
+            d.Ticks(4);
+            QCOMPARE(header->text(), QString(expected[i]));
+        }
+        auto* list = d.Find<QListWidget>(d.window, "lbSessionList");
+        QCOMPARE(list->item(0)->text(), QString("user101"));
+        QCOMPARE(list->item(1)->text(), QString("user102"));
+        // No tick follows a lost connection or a logout: the window is true at once.
+        d.tb.world.Disconnect();
+        d.bot().sdk.aw_wait(0);
+        QCOMPARE(header->text(), QString("0 users with active terrain sessions."));
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(d.Stat(6) + d.Stat(7), QString("00"));
+        d.tb.world.Reconnect();
+        d.Ticks(2);
+        d.tb.world.UserChat(20, "t:begin");
+        d.Ticks(4);
+        QCOMPARE(list->count(), 1);
+        d.window.ToggleLogin();
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(d.Stat(2) + d.Stat(5) + d.Stat(6) + d.Stat(7), QString("0000"));
+    }
+
+    void ConfigurationDialog() {
+        Desk d;
+        ConfigDialog dialog(d.bot(), &d.window);
+        auto edit = [&](const char* name) { return d.Find<QLineEdit>(dialog, name); };
+        QCOMPARE(dialog.Tabs().currentIndex(), 0);
+        QCOMPARE(edit("txtFloodCommands")->text(), QString("10.05"));
+        QCOMPARE(edit("txtPrivPW")->text(), QString("secret"));
+        QCOMPARE(edit("txtPrivPW")->echoMode(), QLineEdit::Normal);
+        QVERIFY(edit("txtUniHost")->isEnabled());
+        dialog.show();
+        edit("txtUniPort")->setText("66x");
+        edit("txtFloodCommands")->setText("12.1");
+        d.Find<QCheckBox>(dialog, "chkUseSectors")->setChecked(true);
+        const std::string file = d.tb.dir.Read("config.xml");
+        d.Click(dialog, "btnOK");
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(d.tb.frontEnd.errors.back(), "Universe Port: '66x' is not a valid integer value");
+        QCOMPARE(d.bot().options.FloodCommands, 10.05);
+        QCOMPARE(d.tb.dir.Read("config.xml"), file);
+
+        dialog.chooseFile = [&d](const QString&) {
+            return QString::fromStdString((d.tb.dir.Path() / "lang" / "de.xml").string());
+        };
+        d.Click(dialog, "btnLangFile");
+        QCOMPARE(edit("txtLangFile")->text(), QString("lang/de.xml"));
+        edit("txtUniPort")->setText("6671");
+        d.Click(dialog, "btnOK");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const std::string saved = d.tb.dir.Read("config.xml");
+        for (const char* element : {"<FloodCommands>12.10<", "<UniPort>6671<",
+                                    "<UseSectorBox>True<", "<LanguageFilename>lang/de.xml<"})
+            QVERIFY2(saved.find(element) != std::string::npos, element);
+    }
+
+    void CancelAfterTheRightsEditor() {
+        Desk d;
+        ConfigDialog dialog(d.bot(), &d.window);
+        d.OnModal([&d](QWidget& editor) {
+            d.Find<QLineEdit>(editor, "txtInput")->setText("7");
+            d.Click(editor, "btnAdd");
+            d.Click(editor, "btnOK");
+        });
+        d.Click(dialog, "btnEditRights");
+        QCOMPARE(d.Find<QLineEdit>(dialog, "txtRights")->text(), QString("7"));
+        const std::string file = d.tb.dir.Read("config.xml");
+        dialog.reject();
+        QCOMPARE(TerrainRightsToString(d.bot().rights), std::string("*"));
+        QCOMPARE(d.tb.dir.Read("config.xml"), file);
+    }
+
+    void LockedWhileConnected() {
+        Desk d;
+        d.window.ToggleLogin();
+        ConfigDialog dialog(d.bot(), &d.window);
+        QCOMPARE(d.tb.frontEnd.information.back(),
+                 "Some settings cannot be changed while Terravane is online.");
+        for (const char* name : {"txtUniHost", "txtUniPort", "txtCitNum", "txtPrivPW",
+                                 "txtLocation", "txtWarnTime", "txtDisableTime"})
+            QVERIFY2(!d.Find<QLineEdit>(dialog, name)->isEnabled(), name);
+        QVERIFY(d.Find<QLineEdit>(dialog, "txtDefHeight")->isEnabled());
+        auto* password = d.Find<QLineEdit>(dialog, "txtPrivPW");
+        QCOMPARE(password->echoMode(), QLineEdit::Password);
+        QCOMPARE(
+            password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, password),
+            0x00D7);
+        d.OnModal([&d](QWidget& editor) { d.Click(editor, "btnCancel"); });
+        d.Click(dialog, "btnEditRights");
+        QCOMPARE(d.tb.frontEnd.information.back(),
+                 "Changing terrain rights will not affect terrain sessions that are already "
+                 "active.");
+        d.Click(dialog, "btnOK");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(d.bot().options.Login.PrivilegePassword, std::string("secret"));
+    }
+
+    void RightsEditor() {
+        RecordingFrontEnd ui;
+        RightsEditorDialog editor("12,5,7", ui, nullptr);
+        auto* list = editor.findChild<QListWidget*>("lbData");
+        auto* input = editor.findChild<QLineEdit*>("txtInput");
+        auto lines = [list] {
+            QStringList all;
+            for (int i = 0; i < list->count(); ++i) all << list->item(i)->text();
+            return all.join(',');
+        };
+        QCOMPARE(lines(), QString("5,7,12"));
+        QTest::keyClicks(input, "7a,");  // the key filter drops the letter and the comma
+        QCOMPARE(input->text(), QString("7"));
+        editor.findChild<QPushButton*>("btnAdd")->click();
+        QCOMPARE(ui.information.back(), "\"7\" is already in the list.");
+        QCOMPARE(list->currentRow(), 1);
+        QCOMPARE(input->text(), QString());
+        editor.findChild<QPushButton*>("btnRemove")->click();
+        QCOMPARE(lines(), QString("5,12"));
+        QCOMPARE(list->currentRow(), 0);
+        input->setText("*");
+        editor.findChild<QPushButton*>("btnAdd")->click();
+        QCOMPARE(lines(), QString("(everyone)"));
+        QCOMPARE(editor.Text(), std::string("*"));
+    }
+
+    void MapShowsATextureChange() {
+        Desk d;
+        d.window.ToggleLogin();
+        d.Click(d.window, "btnMap");
+        WorldMapWindow& map = d.window.Map();
+        map.resize(480, 420);
+        MapView& view = map.View();
+        view.Viewport().cellPixels = 24;
+        map.Refresh();
+        const QPoint pressed = view.Viewport().ToScreen(2, 3).toPoint();
+        QTest::mouseClick(&view, Qt::LeftButton, {}, pressed);
+        QCOMPARE(view.Selected(), std::make_optional(std::make_pair(2, 3)));
+        d.Click(map, "btnPlace");
+        auto* chat = d.Find<QLineEdit>(map, "txtChat");
+        auto colour = [&] {
+            map.Refresh();
+            return view.Image().pixel(view.Viewport().ToScreen(2, 3).toPoint() - QPoint(8, 8));
+        };
+        for (const char* line : {"t:begin", "t:seed", "t:texture 5"}) {
+            d.Ticks(12);
+            QCOMPARE(colour() == TextureColour(5), false);
+            QTest::keyClicks(chat, line);
+            QTest::keyClick(chat, Qt::Key_Return);
+        }
+        d.Ticks(12);
+        QCOMPARE(colour(), TextureColour(5));
+        QVERIFY(d.Find<QListWidget>(map, "lbConsole")->count() > 3);
+
+        QTest::mousePress(&view, Qt::LeftButton, {}, pressed);
+        QTest::mouseMove(&view, pressed + QPoint(48, 0));
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, pressed + QPoint(48, 0));
+        QCOMPARE(view.Viewport().centerX, 2.0);
+        QCOMPARE(d.Find<QLabel>(map, "lblPointer")->text(), QString("3N 2W: texture 5, owner 900"));
+        QWheelEvent wheel(pressed, view.mapToGlobal(pressed), {}, {0, -120}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&view, &wheel);
+        QCOMPARE(view.Viewport().cellPixels, 16);
+    }
+
+    void MessageBoxes() {
+        QtFrontEnd boxes;
+        auto answer = [](QMessageBox::StandardButton button) {
+            QTimer::singleShot(0, [button] {
+                qobject_cast<QMessageBox*>(QApplication::activeModalWidget())
+                    ->button(button)
+                    ->click();
+            });
+        };
+        answer(QMessageBox::Yes);
+        QVERIFY(boxes.ConfirmYesNo("Sure?"));
+        answer(QMessageBox::No);
+        QVERIFY(!boxes.ConfirmYesNo("Sure?"));
+        answer(QMessageBox::Ok);
+        boxes.ShowError("Broken");
+        answer(QMessageBox::Ok);
+        boxes.ShowInformation("Noted");
+    }
+};
+
+}  // namespace tv::test
+
+QTEST_MAIN(tv::test::UiTest)
+#include "ui_test.moc"
