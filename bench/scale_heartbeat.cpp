@@ -19,7 +19,7 @@
 namespace tv::bench {
 namespace {
 
-constexpr int kRepetitions = 5;
+constexpr int kRepetitions = 15;
 constexpr int kTicksPerRepetition = 200;
 
 struct Load {
@@ -30,8 +30,9 @@ struct Load {
 };
 
 // Markers on every second cell, all learned through queries; the users switched on by chat; a
-// user whose markers number about `commands` hides them all ("t:hide all", typed as often as it
-// takes, in one tick) so the command queue holds enough for every measured tick.
+// user whose markers number about `commands` hides and shows them all ("t:hide all" and
+// "t:show all", typed as often as it takes, in one tick) so the command queue holds enough for
+// every measured tick.
 std::unique_ptr<Rig> BusyRig(const Load& load) {
     auto rig = std::make_unique<Rig>(load.worldSize);
     const int64_t cells = rig->CellCount();
@@ -46,8 +47,10 @@ std::unique_ptr<Rig> BusyRig(const Load& load) {
     rig->EnterUser(9, 1000, 1000, rig->CellAt(cells / 2));
     rig->Say(9, "t:begin");
     rig->Tick();
-    for (int64_t queued = 0; queued < wanted; queued += std::max<int64_t>(own, 1))
-        rig->Say(9, "t:hide all");
+    // Hidden and shown by turns, so that every queued command changes its marker in a small
+    // world too (a second hide of the same markers would find nothing to do).
+    for (int64_t queued = 0, round = 0; queued < wanted; queued += std::max<int64_t>(own, 1))
+        rig->Say(9, round++ % 2 == 0 ? "t:hide all" : "t:show all");
     rig->Tick(40);
     return rig;
 }

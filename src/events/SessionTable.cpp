@@ -171,6 +171,12 @@ void CheckSessionTimeouts(Bot& bot) {
     const int32_t now = bot.ClockSeconds();
     const int32_t warnTime = bot.options.WarnTime;
     const int32_t disableTime = bot.options.DisableTime;
+    // Idle times are whole seconds: a second walk within the same second and limits finds
+    // nothing new, since a session touched meanwhile is idle 0 and stays below a warning time
+    // above 0. So a thousand sessions are walked once a second, not every tick.
+    const SessionTable::TimeoutWalk walk{now, warnTime, disableTime};
+    if (warnTime > 0 && walk == bot.sessions.lastTimeoutWalk) return;
+    bot.sessions.lastTimeoutWalk = walk;
     for (TTerrainSession& session : bot.sessions.Records()) {
         if (!session.enabled) continue;
         const int64_t idle = int64_t{now} - session.lastActivity;

@@ -49,6 +49,11 @@ public:
     const std::list<TTerrainSession>& Records() const { return records_; }
 
     int32_t EnabledCount = 0;
+    // The second and idle limits of the last time-out walk (see CheckSessionTimeouts).
+    struct TimeoutWalk {
+        int32_t now = -1, warnTime = -1, disableTime = -1;
+        bool operator==(const TimeoutWalk&) const = default;
+    } lastTimeoutWalk;
 
 private:
     std::list<TTerrainSession> records_;

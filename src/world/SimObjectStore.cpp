@@ -76,9 +76,16 @@ std::vector<const SimObject*> SimObjectStore::InCell(int32_t cellX, int32_t cell
 void SimObjectStore::Replace(const SimObject& changed) {
     SimObject* object = ByNumber(changed.number);
     if (!object) return;
-    Unindex(*object);
+    if (CellOf(*object) != CellOf(changed)) {
+        Unindex(*object);
+        *object = changed;
+        Index(*object);
+        return;
+    }
+    // Same cell (a hide, a show, a new description): only the id changes its index.
+    byId_.erase(object->id);
     *object = changed;
-    Index(*object);
+    byId_[object->id] = object->number;
 }
 
 void SimObjectStore::Remove(uint32_t number) {
