@@ -1,10 +1,5 @@
 #include "app/ActivityLog.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "app/Bot.h"
 #include "app/Clock.h"
 #include "terrain/TerrainCache.h"
@@ -31,47 +26,29 @@ const char* DebugCategoryName(DebugCategory category) {
     return "";
 }
 
-LogFile::~LogFile() {
-    Close();
+namespace {
+
+std::string LostLines(uint64_t lost) {
+    return Format("%u log line%s lost: the file could not be written",
+                  {static_cast<unsigned long>(lost), lost == 1 ? "" : "s"});
 }
 
-void LogFile::Close() {
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
-    openPath_.clear();
+}  // namespace
+
+LogFiles::LogFiles(std::filesystem::path debugLogPath) : debugPath(std::move(debugLogPath)) {
+    debug.SetRotation(kDebugRotateBytes, kDebugKeep);
+    debug.LostNotice = [this](uint64_t lost) { return "[" + stamp_ + "] Log: " + LostLines(lost); };
+    activity.LostNotice = [this](uint64_t lost) {
+        return ActivityFileLine(stamp_, ActivityCategory::Error, -1, "", LostLines(lost));
+    };
 }
 
-bool LogFile::Open(const std::filesystem::path& path) {
-    Close();
-    file_ = std::fopen(path.c_str(), "ab");
-    if (!file_) {
-        lastError_ = std::strerror(errno);
-        return false;
+const std::string& LogFiles::Stamp(int64_t unixSeconds) {
+    if (unixSeconds != stampSecond_ || stamp_.empty()) {
+        stampSecond_ = unixSeconds;
+        stamp_ = LocalDateTimeText(unixSeconds);
     }
-    openPath_ = path;
-    return true;
-}
-
-bool LogFile::StillAtPath() const {
-    struct stat opened {};
-    struct stat named {};
-    if (fstat(fileno(file_), &opened) != 0 || stat(openPath_.c_str(), &named) != 0) return false;
-    return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
-}
-
-bool LogFile::Append(const std::filesystem::path& path, const std::string& line) {
-    // Each line used to open the file afresh; a kept handle must not keep writing into a file
-    // the operator has since deleted or moved away.
-    if (file_ && (openPath_ != path || !StillAtPath())) Close();
-    if (!file_ && !Open(path)) return false;
-    errno = 0;
-    bool written = std::fwrite(line.data(), 1, line.size(), file_) == line.size() &&
-                   std::fputc('\n', file_) != EOF && std::fflush(file_) == 0;
-    if (!written) {
-        lastError_ = std::strerror(errno != 0 ? errno : EIO);
-        Close();
-    }
-    return written;
+    return stamp_;
 }
 
 std::string ActivityFileLine(const std::string& dateTime, ActivityCategory category,
@@ -100,7 +77,8 @@ void ReportLogFailure(Bot& bot, bool& reported, const std::filesystem::path& pat
 void AddActivity(Bot& bot, ActivityCategory category, const std::string& message, int32_t privilege,
                  const std::string& name) {
     ActivityEntry entry;
-    entry.dateTime = LocalDateTimeText(bot.clock.UnixNow());
+    const int64_t now = bot.clock.UnixNow();
+    entry.dateTime = bot.logs.Stamp(now);
     entry.category = category;
     entry.privilege = privilege;
     entry.name = name;
@@ -109,9 +87,11 @@ void AddActivity(Bot& bot, ActivityCategory category, const std::string& message
 
     if (!bot.options.Flag(OptionFlag::EnableLog)) return;
     std::filesystem::path path = bot.PathOf(bot.options.LogFileName);
-    std::string line = ActivityFileLine(LocalDateTimeText(bot.clock.UnixNow()), category, privilege,
-                                        name, message);
-    if (bot.logs.activity.Append(path, line)) {
+    // The clock is read again for the file, as the list's time and the file's may differ.
+    const int64_t written = bot.clock.UnixNow();
+    std::string line =
+        ActivityFileLine(bot.logs.Stamp(written), category, privilege, name, message);
+    if (bot.logs.activity.Append(path, line, written)) {
         bot.logs.activityFailureReported = false;
     } else {
         ReportLogFailure(bot, bot.logs.activityFailureReported, path, bot.logs.activity);
@@ -120,16 +100,24 @@ void AddActivity(Bot& bot, ActivityCategory category, const std::string& message
 
 void DebugLog(Bot& bot, DebugCategory category, std::string_view format,
               std::initializer_list<FormatArg> args) {
-    std::string text = Format(format, args);
-    std::string line = "[";
-    line.append(LocalDateTimeText(bot.clock.UnixNow())).append("] ");
-    line.append(DebugCategoryName(category)).append(": ").append(text);
-    std::filesystem::path path = bot.PathOf("debug.log");
-    if (bot.logs.debug.Append(path, line)) {
-        bot.logs.debugFailureReported = false;
-    } else {
-        ReportLogFailure(bot, bot.logs.debugFailureReported, path, bot.logs.debug);
-    }
+    LogFiles& logs = bot.logs;
+    const int64_t now = bot.clock.UnixNow();
+    std::string& line = logs.line;
+    line.assign(1, '[');
+    line.append(logs.Stamp(now)).append("] ").append(DebugCategoryName(category)).append(": ");
+    FormatAppend(line, format, args);
+    // Lines wait in memory until the tick ends: only a file that cannot be opened shows here.
+    if (!logs.debug.Append(logs.debugPath, line, now))
+        ReportLogFailure(bot, logs.debugFailureReported, logs.debugPath, logs.debug);
+}
+
+void FlushDebugLog(Bot& bot) {
+    LogFiles& logs = bot.logs;
+    const bool waiting = logs.debug.Waiting() > 0;
+    if (!logs.debug.Flush(bot.clock.UnixNow()))
+        ReportLogFailure(bot, logs.debugFailureReported, logs.debugPath, logs.debug);
+    else if (waiting)
+        logs.debugFailureReported = false;
 }
 
 void DumpMarker(Bot& bot, DebugCategory category, const TMarkerRecord& marker) {

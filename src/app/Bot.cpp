@@ -8,7 +8,11 @@
 namespace tv {
 
 Bot::Bot(AwSdk& sdkRef, Clock& clockRef, FrontEnd& frontEndRef, std::filesystem::path folder)
-    : sdk(sdkRef), clock(clockRef), frontEnd(frontEndRef), workDir(std::move(folder)) {
+    : sdk(sdkRef),
+      clock(clockRef),
+      frontEnd(frontEndRef),
+      workDir(std::move(folder)),
+      logs(PathOf("debug.log")) {
     cache.OnCountersChanged = [this] { ShowCacheCounters(); };
 }
 
@@ -73,9 +77,12 @@ void Bot::Tick() {
         RefreshWindow();
     } catch (...) {
         inTick_ = false;
+        FlushDebugLog(*this);
         throw;
     }
     inTick_ = false;
+    // A crash loses at most this tick's debug lines.
+    FlushDebugLog(*this);
 }
 
 void Bot::Heartbeat() {
@@ -90,9 +97,8 @@ void Bot::Heartbeat() {
 }
 
 void Bot::RefreshWindow() {
-    model.SetStat(6, std::to_string(sessions.Count()));
-    model.SetStat(3, std::to_string(TerrainCommandQueueNumberFromSession(*this, 0)));
-    model.RefreshSessionList(EnabledSessionNames(*this, -1));
+    // The working-users list follows the session table as it changes (SessionTable).
+    ShowWorkFigures();
     unsigned bytesIn = 0;
     unsigned bytesOut = 0;
     sdk.aw_traffic_count(&bytesIn, &bytesOut);
@@ -124,6 +130,11 @@ void Bot::ResetWorldState() {
 int64_t Bot::WorldCellCount() const {
     int64_t side = 2 * static_cast<int64_t>(worldSize) + 1;
     return side * side;
+}
+
+void Bot::ShowWorkFigures() {
+    model.SetStat(6, std::to_string(sessions.Count()));
+    model.SetStat(3, std::to_string(TerrainCommandQueueNumberFromSession(*this, 0)));
 }
 
 void Bot::ShowCacheCounters() {

@@ -115,6 +115,9 @@ public:
     void ResetWorldState();
     // Rows 2 and 4 (cached cells and their share of the world) and row 5 (markers).
     void ShowCacheCounters();
+    // Rows 6 (users present) and 3 (commands waiting): every tick, and where no tick may follow
+    // (a lost connection, a logout) at once.
+    void ShowWorkFigures();
     int64_t WorldCellCount() const;
 
     bool InTick() const { return inTick_; }

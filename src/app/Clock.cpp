@@ -11,7 +11,9 @@ int64_t RealClock::MonotonicMs() const {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-int64_t RealClock::UnixNow() const { return static_cast<int64_t>(std::time(nullptr)); }
+int64_t RealClock::UnixNow() const {
+    return static_cast<int64_t>(std::time(nullptr));
+}
 
 void RealClock::Sleep(int milliseconds) {
     if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));

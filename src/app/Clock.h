@@ -28,7 +28,9 @@ public:
     // The monotonic count starts well above zero so that 0 can keep meaning "never".
     explicit VirtualClock(int64_t startUnix = 1798761600, int64_t startMonotonicMs = 1'000'000'000);
     int64_t MonotonicMs() const override { return monotonicMs_; }
-    int64_t UnixNow() const override { return startUnix_ + (monotonicMs_ - startMonotonicMs_) / 1000; }
+    int64_t UnixNow() const override {
+        return startUnix_ + (monotonicMs_ - startMonotonicMs_) / 1000;
+    }
     void Sleep(int milliseconds) override { Advance(milliseconds); }
     void Advance(int64_t milliseconds);
     int64_t ElapsedMs() const { return monotonicMs_ - startMonotonicMs_; }

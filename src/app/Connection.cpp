@@ -131,12 +131,10 @@ void ForgetWorldState(Bot& bot) {
     bot.cache.ResetCounters();
     bot.cache.Clear();
     bot.world.Clear();
+    // The session figures and the working-users list follow the emptied table at once; the
+    // queue figure is shown here because no tick may follow.
     SessionTableReset(bot);
-    // The timer no longer refreshes the queue, session and working-user figures.
-    bot.model.SetStat(3, "0");
-    bot.model.SetStat(6, "0");
-    bot.model.SetStat(7, "0");
-    bot.model.RefreshSessionList({});
+    bot.ShowWorkFigures();
 }
 
 void OnWorldAttributes(Bot& bot) {
@@ -172,6 +170,7 @@ void OnWorldDisconnect(Bot& bot) {
     // Refusals from before the loss start their clock again once the world is back.
     ++bot.world.reconcile.epoch;
     CallbackReAddAll(bot);
+    bot.ShowWorkFigures();
 }
 
 }  // namespace tv

@@ -56,8 +56,10 @@ Decimal ToDecimal(double magnitude) {
     Decimal decimal;
     if (magnitude == 0) return decimal;
     // Seventeen significant digits hold every double exactly enough to round it once, in decimal.
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.16e", magnitude);
+    // to_chars gives the digits printf's "%.16e" gives, correctly rounded, without its locale
+    // and stream machinery (the window's figures format a number at every cell learned).
+    char buffer[40] = {};
+    std::to_chars(buffer, buffer + sizeof buffer - 1, magnitude, std::chars_format::scientific, 16);
     decimal.digits.push_back(buffer[0]);
     decimal.digits.append(buffer + 2, 16);
     decimal.point = std::atoi(buffer + 19) + 1;
@@ -156,14 +158,19 @@ std::string GeneralText(double value, int significant, const NumberSeparators& s
     return FixedText(value, decimals, separators, false);
 }
 
-std::string Digits(uint64_t value, unsigned base) {
+// Appends value in base 10 or 16 (upper case digits), zero-padded to `precision` digits.
+void AppendDigits(std::string& out, uint64_t value, unsigned base, int precision) {
     static const char kDigits[] = "0123456789ABCDEF";
-    std::string text;
+    char buffer[24];
+    char* end = buffer + sizeof buffer;
+    char* first = end;
     do {
-        text.insert(text.begin(), kDigits[value % base]);
+        *--first = kDigits[value % base];
         value /= base;
     } while (value != 0);
-    return text;
+    const auto length = static_cast<int>(end - first);
+    if (precision > length) out.append(static_cast<std::size_t>(precision - length), '0');
+    out.append(first, end);
 }
 
 // Negative 32-bit values show as their unsigned 32-bit pattern, as the framework's integers do.
@@ -172,32 +179,30 @@ uint64_t UnsignedPattern(int64_t value) {
     return static_cast<uint64_t>(value);
 }
 
-void PadZeros(std::string& digits, int precision) {
-    if (precision > static_cast<int>(digits.size()))
-        digits.insert(0, static_cast<std::size_t>(precision) - digits.size(), '0');
-}
-
 class Formatter final {
 public:
     Formatter(const NumberSeparators& separators, std::string_view format,
               std::initializer_list<FormatArg> args)
         : separators_(separators), format_(format), args_(args.begin()), count_(args.size()) {}
 
-    std::string Run() {
-        std::string out;
-        out.reserve(format_.size() + 16);
+    void Run(std::string& out) {
+        out.reserve(out.size() + format_.size() + 16);
         while (pos_ < format_.size()) {
-            char c = format_[pos_++];
-            if (c != '%') {
-                out.push_back(c);
-            } else if (pos_ < format_.size() && format_[pos_] == '%') {
+            // Plain text up to the next specifier goes over in one piece.
+            const std::size_t percent = format_.find('%', pos_);
+            const std::size_t plainEnd =
+                percent == std::string_view::npos ? format_.size() : percent;
+            out.append(format_.data() + pos_, plainEnd - pos_);
+            pos_ = plainEnd;
+            if (pos_ >= format_.size()) break;
+            ++pos_;
+            if (pos_ < format_.size() && format_[pos_] == '%') {
                 out.push_back('%');
                 ++pos_;
             } else {
-                out += Field();
+                Field(out);
             }
         }
-        return out;
     }
 
 private:
@@ -229,7 +234,8 @@ private:
         return value;
     }
 
-    std::string Field() {
+    // One specifier, its text appended to out and padded to its width.
+    void Field(std::string& out) {
         bool left = false;
         if (Peek() == '-') left = (++pos_, true);
         std::optional<int64_t> width = Number();
@@ -254,52 +260,55 @@ private:
         if (width && *width > kMaxFieldSize) Invalid(format_);
         if (pos_ >= format_.size()) Invalid(format_);
         char type = format_[pos_++];
-        std::string text = Convert(type, precision);
-        std::size_t fieldWidth = width ? static_cast<std::size_t>(*width) : 0;
-        if (fieldWidth > text.size()) {
-            std::string blanks(fieldWidth - text.size(), ' ');
-            text = left ? text + blanks : blanks + text;
+        const std::size_t start = out.size();
+        Convert(type, precision, out);
+        const std::size_t length = out.size() - start;
+        const std::size_t fieldWidth = width ? static_cast<std::size_t>(*width) : 0;
+        if (fieldWidth > length) {
+            if (left)
+                out.append(fieldWidth - length, ' ');
+            else
+                out.insert(start, fieldWidth - length, ' ');
         }
-        return text;
     }
 
-    std::string Convert(char type, int precision) {
+    void Convert(char type, int precision, std::string& out) {
         switch (type) {
             case 'd':
             case 'D': {
                 int64_t value = TakeInteger();
-                std::string digits = Digits(
-                    value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value),
-                    10);
-                PadZeros(digits, precision);
-                return value < 0 ? "-" + digits : digits;
+                if (value < 0) out.push_back('-');
+                AppendDigits(
+                    out,
+                    value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value), 10,
+                    precision);
+                return;
             }
             case 'u':
             case 'U':
             case 'x':
             case 'X': {
                 bool hex = type == 'x' || type == 'X';
-                std::string digits = Digits(UnsignedPattern(TakeInteger()), hex ? 16 : 10);
-                PadZeros(digits, precision);
-                return digits;
+                AppendDigits(out, UnsignedPattern(TakeInteger()), hex ? 16 : 10, precision);
+                return;
             }
             case 'p':
             case 'P': {
                 const auto& value = Take();
                 if (!std::holds_alternative<const void*>(value)) Invalid(format_);
                 auto address = reinterpret_cast<uintptr_t>(std::get<const void*>(value));
-                std::string digits = Digits(address, 16);
-                PadZeros(digits, static_cast<int>(sizeof(void*) * 2));
-                return digits;
+                AppendDigits(out, address, 16, static_cast<int>(sizeof(void*) * 2));
+                return;
             }
             case 's':
             case 'S': {
                 const auto& value = Take();
-                if (!std::holds_alternative<std::string>(value)) Invalid(format_);
-                const std::string& text = std::get<std::string>(value);
+                if (!std::holds_alternative<std::string_view>(value)) Invalid(format_);
+                std::string_view text = std::get<std::string_view>(value);
                 if (precision >= 0 && static_cast<std::size_t>(precision) < text.size())
-                    return text.substr(0, static_cast<std::size_t>(precision));
-                return text;
+                    text = text.substr(0, static_cast<std::size_t>(precision));
+                out.append(text);
+                return;
             }
             case 'f':
             case 'F':
@@ -309,7 +318,8 @@ private:
             case 'E':
             case 'g':
             case 'G':
-                return ConvertFloat(type, precision);
+                out.append(ConvertFloat(type, precision));
+                return;
             default:
                 Invalid(format_);
         }
@@ -355,11 +365,18 @@ const NumberSeparators& UserSeparators() {
 
 std::string Format(const NumberSeparators& separators, std::string_view format,
                    std::initializer_list<FormatArg> args) {
-    return Formatter(separators, format, args).Run();
+    std::string out;
+    Formatter(separators, format, args).Run(out);
+    return out;
 }
 
 std::string Format(std::string_view format, std::initializer_list<FormatArg> args) {
     return Format(UserSeparators(), format, args);
+}
+
+void FormatAppend(std::string& out, std::string_view format,
+                  std::initializer_list<FormatArg> args) {
+    Formatter(UserSeparators(), format, args).Run(out);
 }
 
 namespace {

@@ -24,12 +24,14 @@ public:
     FormatArg(unsigned value) : value_(static_cast<int64_t>(value)) {}
     FormatArg(unsigned long value) : value_(static_cast<int64_t>(value)) {}
     FormatArg(double value) : value_(value) {}
-    FormatArg(const char* value) : value_(std::string(value ? value : "")) {}
-    FormatArg(const std::string& value) : value_(value) {}
-    FormatArg(std::string_view value) : value_(std::string(value)) {}
+    // Text is viewed, not copied: an argument lives only for the call it is passed to (the
+    // full expression keeps any temporary string alive that long).
+    FormatArg(const char* value) : value_(std::string_view(value ? value : "")) {}
+    FormatArg(const std::string& value) : value_(std::string_view(value)) {}
+    FormatArg(std::string_view value) : value_(value) {}
     FormatArg(const void* value) : value_(value) {}
 
-    using Value = std::variant<int64_t, double, std::string, const void*>;
+    using Value = std::variant<int64_t, double, std::string_view, const void*>;
     const Value& Get() const { return value_; }
 
 private:
@@ -44,6 +46,9 @@ struct NumberSeparators {
 const NumberSeparators& UserSeparators();
 
 std::string Format(std::string_view format, std::initializer_list<FormatArg> args = {});
+// The same, appended to out (which keeps what it held before).
+void FormatAppend(std::string& out, std::string_view format,
+                  std::initializer_list<FormatArg> args = {});
 std::string Format(const NumberSeparators& separators, std::string_view format,
                    std::initializer_list<FormatArg> args);
 

@@ -117,26 +117,37 @@ void OperatorModel::AddActivityEntry(ActivityEntry entry) {
     if (observer_) observer_->OnActivity(activity_.front());
 }
 
-void OperatorModel::RefreshSessionList(const std::vector<std::string>& names) {
-    auto listed = [&names](const std::string& name) {
-        return std::find(names.begin(), names.end(), name) != names.end();
-    };
-    bool changed = false;
-    auto gone = std::remove_if(sessionList_.begin(), sessionList_.end(),
-                               [&](const std::string& name) { return !listed(name); });
-    if (gone != sessionList_.end()) {
-        sessionList_.erase(gone, sessionList_.end());
-        changed = true;
-    }
-    auto before = [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; };
-    for (const std::string& name : names) {
-        if (std::find(sessionList_.begin(), sessionList_.end(), name) != sessionList_.end())
-            continue;
-        sessionList_.insert(
-            std::upper_bound(sessionList_.begin(), sessionList_.end(), name, before), name);
-        changed = true;
-    }
-    if (changed && observer_) observer_->OnSessionList();
+namespace {
+
+bool Before(const std::string& a, const std::string& b) {
+    return CompareText(a, b) < 0;
+}
+
+}  // namespace
+
+void OperatorModel::AddWorkingUser(const std::string& name) {
+    if (workingSessions_[name]++ > 0) return;
+    sessionList_.insert(std::upper_bound(sessionList_.begin(), sessionList_.end(), name, Before),
+                        name);
+    if (observer_) observer_->OnSessionList();
+}
+
+void OperatorModel::RemoveWorkingUser(const std::string& name) {
+    auto carried = workingSessions_.find(name);
+    if (carried == workingSessions_.end() || --carried->second > 0) return;
+    workingSessions_.erase(carried);
+    // Among the names equal but for case, the one spelled exactly so.
+    auto [first, last] = std::equal_range(sessionList_.begin(), sessionList_.end(), name, Before);
+    auto listed = std::find(first, last, name);
+    if (listed != last) sessionList_.erase(listed);
+    if (observer_) observer_->OnSessionList();
+}
+
+void OperatorModel::ClearWorkingUsers() {
+    if (sessionList_.empty()) return;
+    sessionList_.clear();
+    workingSessions_.clear();
+    if (observer_) observer_->OnSessionList();
 }
 
 std::string OperatorModel::SessionListHeader() const {

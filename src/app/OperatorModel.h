@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tv {
@@ -86,8 +87,12 @@ public:
     void AddActivityEntry(ActivityEntry entry);
     const std::deque<ActivityEntry>& Activity() const { return activity_; }
 
-    // The working users: kept sorted; the header reads "%d user%s with active terrain sessions.".
-    void RefreshSessionList(const std::vector<std::string>& names);
+    // The working users, told as sessions are switched on and off: each name once however many
+    // sessions carry it, sorted without regard to case; the header reads
+    // "%d user%s with active terrain sessions.".
+    void AddWorkingUser(const std::string& name);
+    void RemoveWorkingUser(const std::string& name);
+    void ClearWorkingUsers();
     const std::vector<std::string>& SessionList() const { return sessionList_; }
     std::string SessionListHeader() const;
 
@@ -107,6 +112,7 @@ private:
     bool buttonEnabled_ = true;
     std::deque<ActivityEntry> activity_;
     std::vector<std::string> sessionList_;
+    std::unordered_map<std::string, int> workingSessions_;  // name -> sessions carrying it
     uint32_t bytesIn_ = 0;
     uint32_t bytesOut_ = 0;
 };

@@ -16,10 +16,16 @@ namespace tv {
 namespace {
 
 constexpr int kEnabledRow = 7;
+constexpr int kSessionsRow = 6;
 
-void ChangeEnabledCount(Bot& bot, int delta) {
+// The count of enabled sessions and the working-users list follow every switch.
+void ChangeEnabledCount(Bot& bot, const TTerrainSession& session, int delta) {
     bot.sessions.EnabledCount += delta;
     bot.model.SetStat(kEnabledRow, std::to_string(bot.sessions.EnabledCount));
+    if (delta > 0)
+        bot.model.AddWorkingUser(session.name);
+    else
+        bot.model.RemoveWorkingUser(session.name);
 }
 
 void Activity(Bot& bot, ActivityCategory category, const std::string& message,
@@ -84,25 +90,28 @@ void QueueDetachOfCells(Bot& bot, TTerrainSession& session) {
 }  // namespace
 
 TTerrainSession* SessionTable::FindSession(int32_t session) {
-    for (TTerrainSession& record : records_)
-        if (record.session == session) return &record;
-    return nullptr;
+    auto found = bySession_.find(session);
+    return found == bySession_.end() ? nullptr : &*found->second.front();
 }
 
 TTerrainSession& SessionTable::Append(int32_t session) {
     TTerrainSession& record = records_.emplace_back();
     record.session = session;
+    bySession_[session].push_back(std::prev(records_.end()));
     return record;
 }
 
 void SessionTable::Remove(int32_t session) {
-    auto it = std::find_if(records_.begin(), records_.end(),
-                           [session](const TTerrainSession& r) { return r.session == session; });
-    if (it != records_.end()) records_.erase(it);
+    auto found = bySession_.find(session);
+    if (found == bySession_.end()) return;
+    records_.erase(found->second.front());
+    found->second.erase(found->second.begin());
+    if (found->second.empty()) bySession_.erase(found);
 }
 
 void SessionTable::Clear() {
     records_.clear();
+    bySession_.clear();
 }
 
 void InstallAvatarEvents(Bot& bot) {
@@ -116,6 +125,10 @@ void SessionTableReset(Bot& bot) {
     DebugLog(bot, DebugCategory::SessionTable, "%s", {"SessionTableReset"});
     bot.sessions.Clear();
     bot.sessions.EnabledCount = 0;
+    // No tick may follow (a logout, a lost connection): the window shows the empty table now.
+    bot.model.SetStat(kEnabledRow, "0");
+    bot.model.SetStat(kSessionsRow, "0");
+    bot.model.ClearWorkingUsers();
 }
 
 void TouchSession(Bot& bot, TTerrainSession& session) {
@@ -144,7 +157,7 @@ bool SetSessionEnabled(Bot& bot, TTerrainSession& session, bool enable, bool det
     // The idle time starts with the session, also when nothing else marks it active (a session
     // switched on at entry would otherwise look idle since the clock began).
     if (enable) session.lastActivity = bot.ClockSeconds();
-    ChangeEnabledCount(bot, enable ? 1 : -1);
+    ChangeEnabledCount(bot, session, enable ? 1 : -1);
     if (!bot.options.Flag(OptionFlag::AlwaysEnabled))
         Activity(bot, ActivityCategory::Command, enable ? "Enables terrain" : "Disables terrain",
                  session);
@@ -158,6 +171,12 @@ void CheckSessionTimeouts(Bot& bot) {
     const int32_t now = bot.ClockSeconds();
     const int32_t warnTime = bot.options.WarnTime;
     const int32_t disableTime = bot.options.DisableTime;
+    // Idle times are whole seconds: a second walk within the same second and limits finds
+    // nothing new, since a session touched meanwhile is idle 0 and stays below a warning time
+    // above 0. So a thousand sessions are walked once a second, not every tick.
+    const SessionTable::TimeoutWalk walk{now, warnTime, disableTime};
+    if (warnTime > 0 && walk == bot.sessions.lastTimeoutWalk) return;
+    bot.sessions.lastTimeoutWalk = walk;
     for (TTerrainSession& session : bot.sessions.Records()) {
         if (!session.enabled) continue;
         const int64_t idle = int64_t{now} - session.lastActivity;
@@ -165,7 +184,7 @@ void CheckSessionTimeouts(Bot& bot) {
         if (idle >= disableTime) {
             session.enabled = false;
             Tell(bot, session, bot.language[Lang::disable_message]);
-            ChangeEnabledCount(bot, -1);
+            ChangeEnabledCount(bot, session, -1);
             Activity(bot, ActivityCategory::Action, "Timed out", session);
         } else if (!session.warned) {
             session.warned = true;
@@ -261,6 +280,11 @@ void OnAvatarAdd(Bot& bot) {
         session = &bot.sessions.Append(number);
         session->citizen = citizen;
     }
+    // A working user's name may change with a second arrival: the list follows.
+    if (ghost && session->enabled && session->name != name) {
+        bot.model.RemoveWorkingUser(session->name);
+        bot.model.AddWorkingUser(name);
+    }
     session->name = name;
     session->session = number;
     session->privilege = privilege;
@@ -313,11 +337,10 @@ void OnAvatarDelete(Bot& bot) {
         return;
     }
     Activity(bot, ActivityCategory::Action, "Leaves world", *session);
-    const bool wasEnabled = session->enabled;
+    if (session->enabled) ChangeEnabledCount(bot, *session, -1);
     bot.sessions.Remove(number);
     // Nobody is left to read them, and a later user may be given the same session number.
     bot.messages.DropSession(number);
-    if (wasEnabled) ChangeEnabledCount(bot, -1);
 }
 
 }  // namespace tv

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <list>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "terrain/IntList.h"
@@ -34,20 +35,29 @@ struct TTerrainSession {
     int32_t floodCount = 0;
 };
 
+// The records in insertion order, with an index by session number beside them (a thousand users
+// make every event's look-up a walk otherwise). Look-ups and removals take the first record
+// with a number, should a number ever be there twice.
 class SessionTable final {
 public:
     TTerrainSession* FindSession(int32_t session);
     TTerrainSession& Append(int32_t session);
-    void Remove(int32_t session);  // the first record with that number
+    void Remove(int32_t session);
     void Clear();
     std::size_t Count() const { return records_.size(); }
     std::list<TTerrainSession>& Records() { return records_; }  // insertion order
     const std::list<TTerrainSession>& Records() const { return records_; }
 
     int32_t EnabledCount = 0;
+    // The second and idle limits of the last time-out walk (see CheckSessionTimeouts).
+    struct TimeoutWalk {
+        int32_t now = -1, warnTime = -1, disableTime = -1;
+        bool operator==(const TimeoutWalk&) const = default;
+    } lastTimeoutWalk;
 
 private:
     std::list<TTerrainSession> records_;
+    std::unordered_map<int32_t, std::vector<std::list<TTerrainSession>::iterator>> bySession_;
 };
 
 void InstallAvatarEvents(Bot& bot);

@@ -106,7 +106,8 @@ void ScenarioRunner::Expect(const std::vector<std::string>& words) {
         int32_t x = ScriptNumber(words, 2);
         int32_t z = ScriptNumber(words, 3);
         const SimObject* found = nullptr;
-        for (const SimObject& object : world_.Objects(WorldName()))
+        const std::vector<SimObject> objects = world_.Objects(WorldName());
+        for (const SimObject& object : objects)
             if (object.x == x && object.z == z && SameText(object.model, kMarkerModel))
                 found = &object;
         if (what == "no-object")

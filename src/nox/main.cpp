@@ -18,6 +18,7 @@
 #include "nox/DemoScene.h"
 #include "nox/Embedded.h"
 #include "nox/ScenarioRunner.h"
+#include "nox/TickSchedule.h"
 #include "nox/Transcript.h"
 #include "world/SimWorld.h"
 
@@ -105,8 +106,9 @@ int RunRealTime(const Arguments& args) {
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     const int64_t started = clock.MonotonicMs();
+    tv::TickSchedule schedule(clock, 250);
     while (!stopRequested) {
-        clock.Sleep(250);
+        schedule.WaitForNext();
         if (demo) demo->Advance(clock.MonotonicMs() - started);
         if (bot.timerEnabled) bot.Tick();
     }

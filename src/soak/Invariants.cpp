@@ -157,10 +157,10 @@ void CheckCell(Bot& bot, SimWorld& world, int32_t cellX, int32_t cellZ,
 
 using Anchors = std::map<CellPos, std::vector<const SimObject*>>;
 
-// The terrain markers standing exactly on a cell anchor, by cell.
-Anchors MarkersOnAnchors(SimWorld& world) {
+// The terrain markers standing exactly on a cell anchor, by cell; they point into `objects`.
+Anchors MarkersOnAnchors(const std::vector<SimObject>& objects) {
     Anchors anchors;
-    for (const SimObject& object : world.Objects(world.EnteredWorld()))
+    for (const SimObject& object : objects)
         if (object.type == 0 && SameText(object.model, kMarkerModel) && object.x % kCellSpan == 0 &&
             object.z % kCellSpan == 0)
             anchors[{object.x / kCellSpan, object.z / kCellSpan}].push_back(&object);
@@ -223,7 +223,8 @@ std::vector<std::string> CheckSettled(Bot& bot, SimWorld& world, SoakWatch& watc
         return found;
     }
     CheckQuiet(bot, world, found);
-    Anchors anchors = MarkersOnAnchors(world);
+    const std::vector<SimObject> objects = world.Objects(world.EnteredWorld());
+    Anchors anchors = MarkersOnAnchors(objects);
     CheckCache(bot, world, anchors, found);
     CheckHistory(bot, world, watch, anchors, found);
     return found;

@@ -1,6 +1,7 @@
 #include "soak/SoakRun.h"
 
 #include <functional>
+#include <optional>
 #include <sstream>
 
 #include "app/Bot.h"
@@ -48,7 +49,7 @@ private:
 
     // Actions of the users.
     const SoakUser* Present();
-    const SimObject* AnyObject(bool markersOnly);
+    std::optional<SimObject> AnyObject(bool markersOnly);
     std::string Position();
     void Build(const SoakUser& user);
 
@@ -104,11 +105,12 @@ const SoakUser* SoakDriver::Present() {
     return present.empty() ? nullptr : random_.Pick(present);
 }
 
-const SimObject* SoakDriver::AnyObject(bool markersOnly) {
-    std::vector<const SimObject*> objects;
-    for (const SimObject& object : runner_.World().Objects("terra"))
-        if (!markersOnly || object.model == kMarkerModel) objects.push_back(&object);
-    return objects.empty() ? nullptr : random_.Pick(objects);
+std::optional<SimObject> SoakDriver::AnyObject(bool markersOnly) {
+    std::vector<SimObject> objects = runner_.World().Objects("terra");
+    if (markersOnly)
+        std::erase_if(objects, [](const SimObject& object) { return object.model != kMarkerModel; });
+    if (objects.empty()) return std::nullopt;
+    return random_.Pick(objects);
 }
 
 // Mostly near the middle, where users meet; now and then just outside the world.
@@ -131,7 +133,8 @@ void SoakDriver::Build(const SoakUser& user) {
         return;
     }
     int32_t x = random_.Between(-3, 3) * 1000, z = random_.Between(-3, 3) * 1000;
-    const SimObject* rival = random_.Chance(0.2) ? AnyObject(true) : nullptr;
+    const std::optional<SimObject> rival =
+        random_.Chance(0.2) ? AnyObject(true) : std::nullopt;
     if (rival) {
         x = rival->x;
         z = rival->z;
@@ -167,7 +170,7 @@ void SoakDriver::Act() {
     } else if (kind < 72) {
         Build(*user);
     } else if (kind < 90) {
-        const SimObject* object = AnyObject(kind < 85);
+        const std::optional<SimObject> object = AnyObject(kind < 85);
         if (!object) return;
         static const char* const verbs[] = {"remove", "remove", "click", "click", "select"};
         Feed(std::string(verbs[random_.Between(0, 4)]) + " " + session + " " +

@@ -133,6 +133,47 @@ Outcome Execute(Bot& bot, TTerrainCommand& command) {
 
 }  // namespace
 
+TTerrainCommandQueue::Node* TTerrainCommandQueue::AddFirst(
+    std::unique_ptr<TTerrainCommand> command) {
+    const TTerrainCommand& counted = *command;
+    Node* node = list_.AddFirst(std::move(command));
+    Counted(counted, 1);
+    return node;
+}
+
+TTerrainCommandQueue::Node* TTerrainCommandQueue::AddLast(
+    std::unique_ptr<TTerrainCommand> command) {
+    const TTerrainCommand& counted = *command;
+    Node* node = list_.AddLast(std::move(command));
+    Counted(counted, 1);
+    return node;
+}
+
+void TTerrainCommandQueue::RemoveNode(Node* node) {
+    Counted(*node->Item, -1);
+    list_.RemoveNode(node);
+}
+
+void TTerrainCommandQueue::RemoveFirst() {
+    if (Node* head = list_.Head()) RemoveNode(head);
+}
+
+void TTerrainCommandQueue::Clear() {
+    list_.Clear();
+    perSession_.clear();
+}
+
+int TTerrainCommandQueue::CountOf(int32_t session) const {
+    auto found = perSession_.find(session);
+    return found == perSession_.end() ? 0 : found->second;
+}
+
+void TTerrainCommandQueue::Counted(const TTerrainCommand& command, int delta) {
+    auto [entry, added] = perSession_.try_emplace(command.AvatarSession, 0);
+    entry->second += delta;
+    if (entry->second == 0) perSession_.erase(entry);
+}
+
 const char* CommandStateName(CommandState state) {
     switch (state) {
         case CommandState::INVALID:
@@ -214,19 +255,14 @@ int TerrainCommandQueueNumberFromSession(Bot& bot, int32_t session) {
         DebugLog(bot, DebugCategory::Queue, "TerrainCommandQueueNumberFromSession %d", {session});
     const TTerrainCommandQueue& queue = bot.world.commands;
     if (session == 0) return static_cast<int>(queue.Count());
-    int count = 0;
-    for (auto* node = queue.Head(); node; node = node->Next)
-        if (node->Item->AvatarSession == session) ++count;
-    return count;
+    return queue.CountOf(session);
 }
 
 bool TerrainCommandQueueNumberFromSessionBool(Bot& bot, int32_t session) {
     DebugLog(bot, DebugCategory::Queue, "TerrainCommandQueueNumberFromSessionBool %d", {session});
     const TTerrainCommandQueue& queue = bot.world.commands;
     if (session == 0) return !queue.Empty();
-    for (auto* node = queue.Head(); node; node = node->Next)
-        if (node->Item->AvatarSession == session) return true;
-    return false;
+    return queue.CountOf(session) > 0;
 }
 
 }  // namespace tv

@@ -128,7 +128,9 @@ void TerrainQueryQueueProcess(Bot& bot) {
             }
             CallbackAdd(bot, 0, CallbackType::CellQuery, cellX, cellZ, false, false, 0, 0);
         } else if (cached) {
+            // A known cell needs no query, so dropping it takes none of the tick's turns.
             queue.RemoveFirst();
+            continue;
         }
         // Otherwise the head's own query is in flight: it stays, and so does everything behind
         // it until the answer arrives or the pending record times out.

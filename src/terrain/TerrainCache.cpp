@@ -1,6 +1,7 @@
 #include "terrain/TerrainCache.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "app/ActivityLog.h"
 #include "app/Bot.h"
@@ -60,8 +61,16 @@ void TTerrainCache::CreateRows() {
     for (int32_t z = FirstWorldRow(worldSize_); z <= LastWorldRow(worldSize_); ++z) Row(z);
 }
 
+void TTerrainCache::SetWorldSize(int32_t worldSize) {
+    if (worldSize == worldSize_) return;
+    worldSize_ = worldSize;
+    // Other rows count now: the one full scan of a login into a world of another size.
+    keptMarkers_ = RecountMarkers();
+}
+
 void TTerrainCache::Clear() {
     for (auto& row : rows_) row.reset();
+    keptMarkers_ = 0;
 }
 
 int TTerrainCache::FindCell(int32_t cellX, int32_t cellZ) const {
@@ -120,7 +129,10 @@ void TTerrainCache::ClearCell(int32_t cellX, int32_t cellZ) {
     entry.Timestamp = 0;
     entry.Number = 0;
     entry.ChangePending = false;
-    if (hadMarker) CountMarkers();
+    if (hadMarker) {
+        MarkerChanged(cellZ, -1);
+        CountMarkers();
+    }
 }
 
 void TTerrainCache::ForgetCell(int32_t cellX, int32_t cellZ) {
@@ -130,10 +142,12 @@ void TTerrainCache::ForgetCell(int32_t cellX, int32_t cellZ) {
     const bool hadMarker = entries[static_cast<std::size_t>(index)].Id != 0;
     entries.erase(entries.begin() + index);
     --queriedCells_;
-    if (hadMarker)
+    if (hadMarker) {
+        MarkerChanged(cellZ, -1);
         CountMarkers();
-    else
+    } else {
         CountersChanged();
+    }
 }
 
 int TTerrainCache::StoreMarker(const TMarkerRecord& marker, int index) {
@@ -161,7 +175,10 @@ int TTerrainCache::StoreMarker(const TMarkerRecord& marker, int index) {
     entry.Timestamp = marker.Timestamp;
     entry.Visible = marker.Visible;
     entry.Number = marker.Number;
-    if (recount) CountMarkers();
+    if (recount) {
+        MarkerChanged(marker.CellZ, marker.Id != 0 ? 1 : -1);
+        CountMarkers();
+    }
     return index;
 }
 
@@ -213,7 +230,7 @@ const TTerrainCacheX* TTerrainCache::Entry(int32_t cellX, int32_t cellZ) const {
     return &rows_[RowIndex(cellZ)]->Entries[static_cast<std::size_t>(index)];
 }
 
-void TTerrainCache::CountMarkers() {
+int32_t TTerrainCache::RecountMarkers() const {
     int32_t count = 0;
     for (int32_t z = FirstWorldRow(worldSize_); z <= LastWorldRow(worldSize_); ++z) {
         const TTerrainCacheZ* row = rows_[RowIndex(z)].get();
@@ -221,7 +238,12 @@ void TTerrainCache::CountMarkers() {
         for (const TTerrainCacheX& entry : row->Entries)
             if (entry.Id != 0) ++count;
     }
-    markerCount_ = count;
+    return count;
+}
+
+void TTerrainCache::CountMarkers() {
+    assert(keptMarkers_ == RecountMarkers());
+    markerCount_ = recountEachTime_ ? RecountMarkers() : keptMarkers_;
     CountersChanged();
 }
 

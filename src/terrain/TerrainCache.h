@@ -1,6 +1,7 @@
 #pragma once
 // The bot's memory of the world's terrain: one entry per known cell, holding the marker that
 // governs it, if any. Rows are cell z from -32767 to 32767, each a list of entries sorted by x.
+// The number of markers is kept up to date as cells gain and lose them, never recounted.
 // The structure lives here; TerrainCacheSetTerrain, ApplyMarkerTerrain and the statistics line
 // talk to the world and the language, so they take the Bot.
 
@@ -64,7 +65,7 @@ public:
     ~TTerrainCache();
 
     // The extent of the world the counters and reads are limited to (set at login).
-    void SetWorldSize(int32_t worldSize) { worldSize_ = worldSize; }
+    void SetWorldSize(int32_t worldSize);
     int32_t WorldSize() const { return worldSize_; }
     void SetDefaultTexture(int32_t texture) { defaultTexture_ = texture; }
     int32_t DefaultTexture() const { return defaultTexture_; }
@@ -86,7 +87,13 @@ public:
     int ReadMarker(TMarkerRecord& marker, int32_t cellX, int32_t cellZ, int index) const;
     TTerrainCacheX* Entry(int32_t cellX, int32_t cellZ);  // null when the cell has no entry
     const TTerrainCacheX* Entry(int32_t cellX, int32_t cellZ) const;
+    // Shows the number of markers. The number is kept as cells gain and lose their markers, so
+    // this costs nothing; a debug build checks it against RecountMarkers every time.
     void CountMarkers();
+    // The full scan of the world's rows: the reference for the kept number.
+    int32_t RecountMarkers() const;
+    // Counts by the full scan on every CountMarkers, as the cache once did (kept for comparison).
+    void SetRecountEachTime(bool recount) { recountEachTime_ = recount; }
 
     int32_t MarkerCount() const { return markerCount_; }
     int32_t QueriedCells() const { return queriedCells_; }
@@ -99,8 +106,15 @@ private:
     std::vector<std::unique_ptr<TTerrainCacheZ>> rows_;  // index cellZ - kMinCacheRow
     int32_t worldSize_ = 0;
     int32_t defaultTexture_ = 0;
-    int32_t markerCount_ = 0;
+    int32_t markerCount_ = 0;  // as last shown
+    int32_t keptMarkers_ = 0;  // entries with a marker in the world's rows, always current
     int32_t queriedCells_ = 0;
+    bool recountEachTime_ = false;
+    bool Counted(int32_t cellZ) const { return InWorldRange(cellZ, worldSize_); }
+    // A cell of row cellZ gained (+1) or lost (-1) its marker.
+    void MarkerChanged(int32_t cellZ, int delta) {
+        if (Counted(cellZ)) keptMarkers_ += delta;
+    }
     void CountersChanged() {
         if (OnCountersChanged) OnCountersChanged();
     }

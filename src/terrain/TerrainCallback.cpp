@@ -34,11 +34,7 @@ TTerrainCallback* CallbackAdd(Bot& bot, int32_t session, CallbackType type, int3
 }
 
 TTerrainCallback* CallbackLookup(Bot& bot, int32_t cellX, int32_t cellZ, CallbackType type) {
-    for (auto* node = bot.world.callbacks.Head(); node; node = node->Next) {
-        TTerrainCallback& record = *node->Item;
-        if (record.CellX == cellX && record.CellZ == cellZ && record.Type == type) return &record;
-    }
-    return nullptr;
+    return bot.world.callbacks.Find(cellX, cellZ, type);
 }
 
 TTerrainCallback& CallbackFind(Bot& bot, int32_t cellX, int32_t cellZ, CallbackType type) {
@@ -57,10 +53,7 @@ void CallbackRemove(Bot& bot, const TTerrainCallback& record) {
 }
 
 int CallbackCount(Bot& bot, CallbackType type) {
-    int count = 0;
-    for (auto* node = bot.world.callbacks.Head(); node; node = node->Next)
-        if (node->Item->Type == type) ++count;
-    return count;
+    return bot.world.callbacks.CountOf(type);
 }
 
 bool CallbackSessionHasType(Bot& bot, int32_t session, CallbackType type) {

@@ -3,8 +3,12 @@
 // world event, re-issued when no answer came within 10 seconds or the connection was lost. The
 // completion of a user's last request of a kind sends the user the finished message.
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "terrain/LinkList.h"
 
@@ -45,7 +49,39 @@ struct TTerrainCallback {
     TRefusal Refusal;
 };
 
-using TTerrainCallbackList = TLinkedList<TTerrainCallback>;
+// The pending requests in the order they were made, with two indexes beside them so that the
+// heartbeat's questions need no walk: how many of a type are in flight, and the first record of
+// a cell and type. A record's cell and type do not change while it is listed.
+class TTerrainCallbackList final {
+public:
+    using List = TLinkedList<TTerrainCallback>;
+    using Node = List::Node;
+
+    int64_t Count() const { return list_.Count(); }
+    bool Empty() const { return list_.Empty(); }
+    Node* Head() const { return list_.Head(); }
+    Node* Tail() const { return list_.Tail(); }
+    bool Next(Node*& node) const { return list_.Next(node); }
+
+    Node* AddFirst(std::unique_ptr<TTerrainCallback> record);
+    Node* AddLast(std::unique_ptr<TTerrainCallback> record);
+    void RemoveNode(Node* node);
+    void RemoveItem(const TTerrainCallback* record);
+    void RemoveFirst();
+    void Clear();
+
+    int CountOf(CallbackType type) const;
+    // The first record (in list order) of the cell and type; null when there is none.
+    TTerrainCallback* Find(int32_t cellX, int32_t cellZ, CallbackType type) const;
+
+private:
+    static uint64_t Key(int32_t cellX, int32_t cellZ, CallbackType type);
+    void Index(Node* node, bool first);
+    void Unindex(Node* node);
+    List list_;
+    std::array<int, 8> perType_{};
+    std::unordered_map<uint64_t, std::vector<Node*>> byCell_;  // by Key, each in list order
+};
 
 inline constexpr int32_t kCallbackTimeoutSeconds = 10;
 

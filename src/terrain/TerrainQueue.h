@@ -3,7 +3,9 @@
 // flight) and terrain commands (show, hide, delete, detach, texture; at most MaxCommands a tick).
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "terrain/LinkList.h"
@@ -64,7 +66,33 @@ struct TTerrainCommand {
     uint32_t Batch = 0;  // the user command it belongs to (one reply per command); 0 for none
     TRefusal Refusal;
 };
-using TTerrainCommandQueue = TLinkedList<TTerrainCommand>;
+// The command queue: a linked list of commands in the order they are carried out (duplicates
+// allowed), with the number of each session's commands kept beside it, so that asking whether a
+// user has work left does not walk ten thousand queued commands.
+class TTerrainCommandQueue final {
+public:
+    using List = TLinkedList<TTerrainCommand>;
+    using Node = List::Node;
+
+    int64_t Count() const { return list_.Count(); }
+    bool Empty() const { return list_.Empty(); }
+    Node* Head() const { return list_.Head(); }
+    Node* Tail() const { return list_.Tail(); }
+    bool Next(Node*& node) const { return list_.Next(node); }
+
+    Node* AddFirst(std::unique_ptr<TTerrainCommand> command);
+    Node* AddLast(std::unique_ptr<TTerrainCommand> command);
+    void RemoveNode(Node* node);
+    void RemoveFirst();
+    void Clear();
+    // The number of queued commands of a session.
+    int CountOf(int32_t session) const;
+
+private:
+    void Counted(const TTerrainCommand& command, int delta);
+    List list_;
+    std::unordered_map<int32_t, int> perSession_;
+};
 
 // Cell queries.
 int CellQuery(Bot& bot, int32_t cellX, int32_t cellZ);

@@ -3,8 +3,6 @@
 
 #include "world/SimWorld.h"
 
-#include <algorithm>
-
 #include "world/SimWorldImpl.h"
 
 namespace tv {
@@ -23,14 +21,14 @@ bool InsideWorld(const SimWorldState& world, const SimObject& object) {
 }  // namespace
 
 int SimWorld::aw_object_load() {
-    if (auto result = Begin("aw_object_load", "")) return *result;
+    if (auto result = Begin("aw_object_load", [] { return std::string(); })) return *result;
     if (int check = impl_->WorldCallCheck()) return check;
     SimWorldState& world = *impl_->entered;
     SimObject object = impl_->ObjectFromAttributes();
     if (!InsideWorld(world, object)) return reason::OutOfWorld;
     object.number = impl_->nextNumber++;
     impl_->Stamp(object);
-    world.objects.push_back(object);
+    world.objects.Add(object);
     impl_->SetInt(attr::ObjectNumber, static_cast<int>(object.number));
     impl_->SetInt(attr::ObjectId, object.id);
     impl_->Sent(ObjectPayload(object));
@@ -41,18 +39,18 @@ int SimWorld::aw_object_load() {
 }
 
 int SimWorld::aw_object_change() {
-    if (auto result = Begin("aw_object_change", "")) return *result;
+    if (auto result = Begin("aw_object_change", [] { return std::string(); })) return *result;
     if (int check = impl_->WorldCallCheck()) return check;
     SimWorldState& world = *impl_->entered;
-    SimObject* object =
-        world.FindObjectByNumber(static_cast<uint32_t>(impl_->Int(attr::ObjectNumber)));
+    const SimObject* object =
+        world.objects.ByNumber(static_cast<uint32_t>(impl_->Int(attr::ObjectNumber)));
     if (!object) return reason::NoSuchObject;
     SimObject changed = impl_->ObjectFromAttributes();
     if (!InsideWorld(world, changed)) return reason::OutOfWorld;
     const SimObject old = *object;
     changed.number = old.number;
     impl_->Stamp(changed);
-    *object = changed;
+    world.objects.Replace(changed);
     impl_->SetInt(attr::ObjectId, changed.id);
     impl_->Sent(ObjectPayload(changed));
     impl_->QueueEvent(event::ObjectDelete, ObjectAttributes(old, kBotSession), true);
@@ -66,17 +64,16 @@ int SimWorld::aw_object_change() {
 }
 
 int SimWorld::aw_object_delete() {
-    if (auto result = Begin("aw_object_delete", "")) return *result;
+    if (auto result = Begin("aw_object_delete", [] { return std::string(); })) return *result;
     if (int check = impl_->WorldCallCheck()) return check;
     SimWorldState& world = *impl_->entered;
     const int32_t id = impl_->Int(attr::ObjectId);
     const int32_t x = impl_->Int(attr::ObjectX);
     const int32_t z = impl_->Int(attr::ObjectZ);
-    auto it = std::find_if(world.objects.begin(), world.objects.end(),
-                           [&](const SimObject& o) { return o.id == id && o.x == x && o.z == z; });
-    if (it == world.objects.end()) return reason::NoSuchObject;
-    const SimObject old = *it;
-    world.objects.erase(it);
+    const SimObject* found = world.objects.ById(id);
+    if (!found || found->x != x || found->z != z) return reason::NoSuchObject;
+    const SimObject old = *found;
+    world.objects.Remove(old.number);
     impl_->Sent(12);
     impl_->QueueEvent(event::ObjectDelete, ObjectAttributes(old, kBotSession), true);
     impl_->QueueCallback(callback::ObjectResult, reason::Success);
@@ -85,7 +82,7 @@ int SimWorld::aw_object_delete() {
 }
 
 int SimWorld::aw_cell_next() {
-    if (auto result = Begin("aw_cell_next", "")) return *result;
+    if (auto result = Begin("aw_cell_next", [] { return std::string(); })) return *result;
     if (int check = impl_->WorldCallCheck()) return check;
     const SimWorldState& world = *impl_->entered;
     const auto packed = static_cast<uint32_t>(impl_->Int(attr::CellIterator));
@@ -95,21 +92,22 @@ int SimWorld::aw_cell_next() {
     impl_->Sent(8);
     const SimAttributes cell = {IntAttribute(attr::CellX, cellX), IntAttribute(attr::CellZ, cellZ)};
     impl_->QueueEvent(event::CellBegin, cell, true);
-    for (const auto& object : world.objects) {
-        if (FloorCell(object.x) != cellX || FloorCell(object.z) != cellZ) continue;
-        impl_->QueueEvent(event::CellObject, ObjectAttributes(object, std::nullopt), true);
-    }
+    for (const SimObject* object : world.objects.InCell(cellX, cellZ))
+        impl_->QueueEvent(event::CellObject, ObjectAttributes(*object, std::nullopt), true);
     impl_->QueueEvent(event::CellEnd, cell, true);
     impl_->QueueCallback(callback::CellResult, reason::Success);
     return reason::Success;
 }
 
 int SimWorld::aw_terrain_set(int cellX, int cellZ, int count, int value, const int* heights) {
-    std::string arguments = std::to_string(cellX) + "," + std::to_string(cellZ) + "," +
-                            std::to_string(count) + "," + std::to_string(value) + ",[";
-    for (int i = 0; heights && i < count; ++i)
-        arguments += (i ? "," : "") + std::to_string(heights[i]);
-    if (auto result = Begin("aw_terrain_set", arguments + "]")) return *result;
+    auto arguments = [&] {
+        std::string text = std::to_string(cellX) + "," + std::to_string(cellZ) + "," +
+                           std::to_string(count) + "," + std::to_string(value) + ",[";
+        for (int i = 0; heights && i < count; ++i)
+            text += (i ? "," : "") + std::to_string(heights[i]);
+        return text + "]";
+    };
+    if (auto result = Begin("aw_terrain_set", arguments)) return *result;
     if (int check = impl_->WorldCallCheck()) return check;
     if (count < 1 || !heights) return reason::InvalidArgument;
     SimWorldState& world = *impl_->entered;

@@ -80,12 +80,6 @@ SimAvatar* SimWorldState::FindAvatar(int32_t session) {
     return nullptr;
 }
 
-SimObject* SimWorldState::FindObjectByNumber(uint32_t number) {
-    for (auto& object : objects)
-        if (object.number == number) return &object;
-    return nullptr;
-}
-
 SimCitizen* SimWorld::Impl::FindCitizen(int32_t number) {
     for (auto& citizen : citizens)
         if (citizen.number == number) return &citizen;

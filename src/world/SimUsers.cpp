@@ -70,7 +70,7 @@ int SimWorld::UserBuild(int32_t session, const SimObjectSpec& shape) {
     if (!avatar) return reason::NoSuchSession;
     if (!world->CellInside(FloorCell(shape.x), FloorCell(shape.z))) return reason::OutOfWorld;
     SimObject object = impl_->ObjectFromShape(shape, avatar->citizen);
-    world->objects.push_back(object);
+    world->objects.Add(object);
     if (impl_->BotSees(*world))
         impl_->QueueEvent(event::ObjectAdd, ObjectAttributes(object, session));
     if (listener_) listener_->OnObjectAdded(object, session);
@@ -80,11 +80,10 @@ int SimWorld::UserBuild(int32_t session, const SimObjectSpec& shape) {
 int SimWorld::UserDelete(int32_t session, int32_t x, int32_t z) {
     SimWorldState* world = impl_->UserWorld();
     if (!world || !world->FindAvatar(session)) return reason::NoSuchSession;
-    auto it = std::find_if(world->objects.begin(), world->objects.end(),
-                           [&](const SimObject& o) { return o.x == x && o.z == z; });
-    if (it == world->objects.end()) return reason::NoSuchObject;
-    const SimObject old = *it;
-    world->objects.erase(it);
+    const SimObject* found = world->objects.At(x, z);
+    if (!found) return reason::NoSuchObject;
+    const SimObject old = *found;
+    world->objects.Remove(old.number);
     if (impl_->BotSees(*world))
         impl_->QueueEvent(event::ObjectDelete, ObjectAttributes(old, session));
     if (listener_) listener_->OnObjectDeleted(old, session);
@@ -95,11 +94,10 @@ int SimWorld::UserDelete(int32_t session, int32_t x, int32_t z) {
 int SimWorld::Impl::PointAt(int eventNumber, int32_t session, int32_t x, int32_t z) {
     SimWorldState* world = UserWorld();
     if (!world || !world->FindAvatar(session)) return reason::NoSuchSession;
-    auto it = std::find_if(world->objects.begin(), world->objects.end(),
-                           [&](const SimObject& o) { return o.x == x && o.z == z; });
-    if (it == world->objects.end()) return reason::NoSuchObject;
+    const SimObject* found = world->objects.At(x, z);
+    if (!found) return reason::NoSuchObject;
     if (BotSees(*world)) {
-        SimAttributes set = ObjectAttributes(*it, std::nullopt);
+        SimAttributes set = ObjectAttributes(*found, std::nullopt);
         set.push_back(IntAttribute(attr::AvatarSession, session));
         QueueEvent(eventNumber, std::move(set));
     }
@@ -136,7 +134,8 @@ bool SimWorld::Connected() const {
 // ---- Talking to users -------------------------------------------------------------------------
 
 int SimWorld::aw_console_message(int session) {
-    if (auto result = Begin("aw_console_message", std::to_string(session))) return *result;
+    if (auto result = Begin("aw_console_message", [&] { return std::to_string(session); }))
+        return *result;
     if (int check = impl_->WorldCallCheck()) return check;
     if (!impl_->entered->FindAvatar(session)) return reason::NoSuchSession;
     SimConsoleMessage message;
@@ -154,7 +153,7 @@ int SimWorld::aw_console_message(int session) {
 }
 
 int SimWorld::aw_say(const std::string& text) {
-    if (auto result = Begin("aw_say", Quoted(text))) return *result;
+    if (auto result = Begin("aw_say", [&] { return Quoted(text); })) return *result;
     if (int check = impl_->WorldCallCheck()) return check;
     impl_->Sent(text.size());
     actionLog_.push_back("say(" + Quoted(text) + ")");
@@ -163,7 +162,8 @@ int SimWorld::aw_say(const std::string& text) {
 }
 
 int SimWorld::aw_whisper(int session, const std::string& text) {
-    if (auto result = Begin("aw_whisper", std::to_string(session) + "," + Quoted(text)))
+    if (auto result =
+            Begin("aw_whisper", [&] { return std::to_string(session) + "," + Quoted(text); }))
         return *result;
     if (int check = impl_->WorldCallCheck()) return check;
     if (!impl_->entered->FindAvatar(session)) return reason::NoSuchSession;
@@ -176,7 +176,7 @@ int SimWorld::aw_whisper(int session, const std::string& text) {
 int SimWorld::aw_url_send(int session, const std::string& url, const std::string& target) {
     const std::string arguments =
         std::to_string(session) + "," + Quoted(url) + "," + Quoted(target);
-    if (auto result = Begin("aw_url_send", arguments)) return *result;
+    if (auto result = Begin("aw_url_send", [&] { return arguments; })) return *result;
     if (int check = impl_->WorldCallCheck()) return check;
     if (!impl_->entered->FindAvatar(session)) return reason::NoSuchSession;
     impl_->Sent(4 + url.size() + target.size());
@@ -186,7 +186,7 @@ int SimWorld::aw_url_send(int session, const std::string& url, const std::string
 }
 
 int SimWorld::aw_world_eject() {
-    if (auto result = Begin("aw_world_eject", "")) return *result;
+    if (auto result = Begin("aw_world_eject", [] { return std::string(); })) return *result;
     if (int check = impl_->WorldCallCheck()) return check;
     SimWorldState& world = *impl_->entered;
     const int32_t session = impl_->Int(attr::EjectSession);
@@ -208,8 +208,8 @@ int SimWorld::aw_world_eject() {
 // ---- Rights, citizens, traffic ----------------------------------------------------------------
 
 int SimWorld::aw_has_world_right(int citizen, int right) {
-    if (auto result =
-            Begin("aw_has_world_right", std::to_string(citizen) + "," + std::to_string(right)))
+    if (auto result = Begin("aw_has_world_right",
+                            [&] { return std::to_string(citizen) + "," + std::to_string(right); }))
         return *result;
     if (!impl_->created || !impl_->entered) return 0;
     const auto& rights = impl_->entered->rights;
@@ -218,7 +218,8 @@ int SimWorld::aw_has_world_right(int citizen, int right) {
 }
 
 int SimWorld::aw_citizen_attributes_by_name(const std::string& name) {
-    if (auto result = Begin("aw_citizen_attributes_by_name", Quoted(name))) return *result;
+    if (auto result = Begin("aw_citizen_attributes_by_name", [&] { return Quoted(name); }))
+        return *result;
     if (!impl_->initialized) return reason::NotInitialized;
     if (!impl_->created) return reason::NoInstance;
     if (impl_->disconnected) return reason::NoConnection;
@@ -235,7 +236,7 @@ int SimWorld::aw_citizen_attributes_by_name(const std::string& name) {
 }
 
 int SimWorld::aw_traffic_count(unsigned* bytesIn, unsigned* bytesOut) {
-    if (auto result = Begin("aw_traffic_count", "")) return *result;
+    if (auto result = Begin("aw_traffic_count", [] { return std::string(); })) return *result;
     if (!bytesIn || !bytesOut) return reason::InvalidArgument;
     *bytesIn = static_cast<unsigned>(impl_->bytesIn);
     *bytesOut = static_cast<unsigned>(impl_->bytesOut);

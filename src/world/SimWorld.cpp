@@ -45,23 +45,32 @@ void SimWorld::SetWorldRight(const std::string& world, int32_t citizen, int righ
 }
 
 uint32_t SimWorld::PlaceObject(const std::string& world, const SimObjectSpec& shape) {
+    PlaceObjects(world, {shape});
+    return impl_->nextNumber - 1;
+}
+
+void SimWorld::PlaceObjects(const std::string& world, const std::vector<SimObjectSpec>& shapes) {
     SimWorldState* found = impl_->FindWorld(world);
     if (!found) throw std::invalid_argument("unknown world: " + world);
-    if (!found->CellInside(FloorCell(shape.x), FloorCell(shape.z)))
-        throw std::invalid_argument("object position outside the world");
-    SimObject object = impl_->ObjectFromShape(shape, 0);
-    found->objects.push_back(object);
-    return object.number;
+    for (const SimObjectSpec& shape : shapes)
+        if (!found->CellInside(FloorCell(shape.x), FloorCell(shape.z)))
+            throw std::invalid_argument("object position outside the world");
+    found->objects.Reserve(found->objects.Size() + shapes.size());
+    for (const SimObjectSpec& shape : shapes) found->objects.Add(impl_->ObjectFromShape(shape, 0));
 }
 
 // ---- Faults -----------------------------------------------------------------------------------
 
 void SimWorld::FailNext(const std::string& call, int reason, int count) {
-    if (count > 0) impl_->faults[call].push_back({false, reason, count});
+    if (count <= 0) return;
+    impl_->faults[call].push_back({false, reason, count});
+    ++plannedFaults_;
 }
 
 void SimWorld::MuteNext(const std::string& call, int count) {
-    if (count > 0) impl_->faults[call].push_back({true, 0, count});
+    if (count <= 0) return;
+    impl_->faults[call].push_back({true, 0, count});
+    ++plannedFaults_;
 }
 
 void SimWorld::DelayAnswers(int waits) {
@@ -70,32 +79,34 @@ void SimWorld::DelayAnswers(int waits) {
 
 void SimWorld::ClearFaults() {
     impl_->faults.clear();
+    plannedFaults_ = 0;
 }
 
-std::optional<int> SimWorld::Begin(const char* call, const std::string& arguments) {
+std::optional<int> SimWorld::BeginWatched(const char* call, const std::string& arguments) {
     if (callLogging_) callLog_.push_back(std::string(call) + "(" + arguments + ")");
+    if (plannedFaults_ == 0) return std::nullopt;
     auto it = impl_->faults.find(call);
     if (it == impl_->faults.end() || it->second.empty()) return std::nullopt;
     SimFault& fault = it->second.front();
     const int result = fault.mute ? 0 : fault.reason;
-    if (--fault.remaining <= 0) it->second.pop_front();
+    if (--fault.remaining <= 0) {
+        it->second.pop_front();
+        --plannedFaults_;
+    }
     return result;
 }
 
 // ---- Inspection -------------------------------------------------------------------------------
 
-const std::vector<SimObject>& SimWorld::Objects(const std::string& world) const {
-    static const std::vector<SimObject> none;
+std::vector<SimObject> SimWorld::Objects(const std::string& world) const {
     const SimWorldState* found = impl_->FindWorld(world);
-    return found ? found->objects : none;
+    return found ? found->objects.All() : std::vector<SimObject>{};
 }
 
 const SimObject* SimWorld::ObjectAt(const std::string& world, int32_t x, int32_t z) const {
     const SimWorldState* found = impl_->FindWorld(world);
     if (!found) return nullptr;
-    for (const auto& object : found->objects)
-        if (object.x == x && object.z == z) return &object;
-    return nullptr;
+    return found->objects.At(x, z);
 }
 
 std::optional<SimWorld::Terrain> SimWorld::TerrainAt(const std::string& world, int32_t cellX,
@@ -133,14 +144,15 @@ std::vector<int32_t> SimWorld::AvatarSessions() const {
 // ---- The instance's life ----------------------------------------------------------------------
 
 int SimWorld::aw_init(int build) {
-    if (auto result = Begin("aw_init", std::to_string(build))) return *result;
+    if (auto result = Begin("aw_init", [&] { return std::to_string(build); })) return *result;
     if (build != kSdkBuild) return reason::WrongBuild;
     impl_->initialized = true;
     return reason::Success;
 }
 
 int SimWorld::aw_create(const std::string& host, int port, void** instance) {
-    if (auto result = Begin("aw_create", Quoted(host) + "," + std::to_string(port))) return *result;
+    if (auto result = Begin("aw_create", [&] { return Quoted(host) + "," + std::to_string(port); }))
+        return *result;
     if (!impl_->initialized) return reason::NotInitialized;
     if (impl_->created) return reason::AlreadyCreated;
     if (LowerCase(host) != LowerCase(kUniverseHost) || port != kUniversePort)
@@ -153,7 +165,7 @@ int SimWorld::aw_create(const std::string& host, int port, void** instance) {
 }
 
 int SimWorld::aw_login() {
-    if (auto result = Begin("aw_login", "")) return *result;
+    if (auto result = Begin("aw_login", [] { return std::string(); })) return *result;
     if (!impl_->initialized) return reason::NotInitialized;
     if (!impl_->created) return reason::NoInstance;
     if (impl_->disconnected) return reason::NoConnection;
@@ -170,7 +182,7 @@ int SimWorld::aw_login() {
 }
 
 int SimWorld::aw_enter(const std::string& world) {
-    if (auto result = Begin("aw_enter", Quoted(world))) return *result;
+    if (auto result = Begin("aw_enter", [&] { return Quoted(world); })) return *result;
     if (!impl_->initialized) return reason::NotInitialized;
     if (!impl_->created) return reason::NoInstance;
     if (impl_->disconnected) return reason::NoConnection;
@@ -191,7 +203,8 @@ int SimWorld::aw_enter(const std::string& world) {
 }
 
 int SimWorld::aw_wait(int milliseconds) {
-    if (auto result = Begin("aw_wait", std::to_string(milliseconds))) return *result;
+    if (auto result = Begin("aw_wait", [&] { return std::to_string(milliseconds); }))
+        return *result;
     if (!impl_->initialized) return reason::NotInitialized;
     if (!impl_->created) return reason::NoInstance;
     if (impl_->delivering) return reason::Success;
@@ -202,12 +215,12 @@ int SimWorld::aw_wait(int milliseconds) {
 }
 
 int SimWorld::aw_session() {
-    if (auto result = Begin("aw_session", "")) return *result;
+    if (auto result = Begin("aw_session", [] { return std::string(); })) return *result;
     return impl_->created ? kBotSession : 0;
 }
 
 int SimWorld::aw_destroy() {
-    if (auto result = Begin("aw_destroy", "")) return *result;
+    if (auto result = Begin("aw_destroy", [] { return std::string(); })) return *result;
     if (!impl_->initialized) return reason::NotInitialized;
     if (!impl_->created) return reason::NoInstance;
     impl_->DestroyInstance();
@@ -215,7 +228,7 @@ int SimWorld::aw_destroy() {
 }
 
 int SimWorld::aw_term() {
-    if (auto result = Begin("aw_term", "")) return *result;
+    if (auto result = Begin("aw_term", [] { return std::string(); })) return *result;
     if (!impl_->initialized) return reason::NotInitialized;
     impl_->DestroyInstance();
     impl_->initialized = false;
@@ -223,7 +236,7 @@ int SimWorld::aw_term() {
 }
 
 int SimWorld::aw_event_set(int event, AwEventHandler handler) {
-    if (auto result = Begin("aw_event_set", std::to_string(event))) return *result;
+    if (auto result = Begin("aw_event_set", [&] { return std::to_string(event); })) return *result;
     if (!impl_->initialized) return reason::NotInitialized;
     if (!impl_->created) return reason::NoInstance;
     impl_->eventHandlers[event] = std::move(handler);
@@ -231,7 +244,8 @@ int SimWorld::aw_event_set(int event, AwEventHandler handler) {
 }
 
 int SimWorld::aw_callback_set(int callback, AwCallbackHandler handler) {
-    if (auto result = Begin("aw_callback_set", std::to_string(callback))) return *result;
+    if (auto result = Begin("aw_callback_set", [&] { return std::to_string(callback); }))
+        return *result;
     if (!impl_->initialized) return reason::NotInitialized;
     if (!impl_->created) return reason::NoInstance;
     impl_->callbackHandlers[callback] = std::move(handler);
@@ -241,45 +255,49 @@ int SimWorld::aw_callback_set(int callback, AwCallbackHandler handler) {
 // ---- Attributes -------------------------------------------------------------------------------
 
 int SimWorld::aw_int(int attribute) {
-    if (auto result = Begin("aw_int", std::to_string(attribute))) return *result;
+    if (auto result = Begin("aw_int", [&] { return std::to_string(attribute); })) return *result;
     return impl_->Int(attribute);
 }
 
 std::string SimWorld::aw_string(int attribute) {
-    if (Begin("aw_string", std::to_string(attribute))) return {};
+    if (Begin("aw_string", [&] { return std::to_string(attribute); })) return {};
     return impl_->Text(attribute);
 }
 
 bool SimWorld::aw_bool(int attribute) {
-    if (Begin("aw_bool", std::to_string(attribute))) return false;
+    if (Begin("aw_bool", [&] { return std::to_string(attribute); })) return false;
     return impl_->Int(attribute) != 0;
 }
 
 int SimWorld::aw_int_set(int attribute, int value) {
-    if (auto result = Begin("aw_int_set", std::to_string(attribute) + "," + std::to_string(value)))
+    if (auto result = Begin(
+            "aw_int_set", [&] { return std::to_string(attribute) + "," + std::to_string(value); }))
         return *result;
     impl_->SetInt(attribute, value);
     return reason::Success;
 }
 
 int SimWorld::aw_string_set(int attribute, const std::string& value) {
-    if (auto result = Begin("aw_string_set", std::to_string(attribute) + "," + Quoted(value)))
+    if (auto result =
+            Begin("aw_string_set", [&] { return std::to_string(attribute) + "," + Quoted(value); }))
         return *result;
     impl_->SetText(attribute, value);
     return reason::Success;
 }
 
 int SimWorld::aw_bool_set(int attribute, bool value) {
-    if (auto result =
-            Begin("aw_bool_set", std::to_string(attribute) + "," + (value ? "true" : "false")))
+    if (auto result = Begin("aw_bool_set", [&] {
+            return std::to_string(attribute) + "," + (value ? "true" : "false");
+        }))
         return *result;
     impl_->SetInt(attribute, value ? 1 : 0);
     return reason::Success;
 }
 
 int SimWorld::aw_data_set(int attribute, const char* data, unsigned length) {
-    if (auto result =
-            Begin("aw_data_set", std::to_string(attribute) + "," + std::to_string(length)))
+    if (auto result = Begin("aw_data_set", [&] {
+            return std::to_string(attribute) + "," + std::to_string(length);
+        }))
         return *result;
     if (!data && length > 0) return reason::InvalidArgument;
     impl_->SetText(attribute, data ? std::string(data, length) : std::string());

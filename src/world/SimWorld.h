@@ -115,6 +115,9 @@ public:
     // Places an object without any event; returns its number. Setup mistakes (unknown world,
     // a position outside it) throw std::invalid_argument.
     uint32_t PlaceObject(const std::string& world, const SimObjectSpec& shape);
+    // Places many objects at once (numbers in the order given); a position outside the world
+    // throws before any is placed.
+    void PlaceObjects(const std::string& world, const std::vector<SimObjectSpec>& shapes);
 
     // ---- Simulated users --------------------------------------------------------------------
     // Users act in the world the bot is in; while it is in none, in the world it entered last,
@@ -161,7 +164,9 @@ public:
     // ---- Inspection -------------------------------------------------------------------------
     // The listener hears each effect when it happens, i.e. during the SDK call or user action.
     void SetListener(SimListener* listener) { listener_ = listener; }
-    const std::vector<SimObject>& Objects(const std::string& world) const;
+    // Every object of the world, lowest number first (a copy).
+    std::vector<SimObject> Objects(const std::string& world) const;
+    // The object with the lowest number standing exactly at (x, z), or null.
     const SimObject* ObjectAt(const std::string& world, int32_t x, int32_t z) const;
     struct Terrain {
         int32_t value = 0;
@@ -226,7 +231,14 @@ public:
 private:
     struct Impl;
     // Logs the call and applies a pending fault: the value to return at once, or none to go on.
-    std::optional<int> Begin(const char* call, const std::string& arguments);
+    // The argument text is made only when the call is logged or a fault is planned: most calls
+    // are neither, and a large world makes millions of them.
+    template <typename Arguments>
+    std::optional<int> Begin(const char* call, Arguments&& arguments) {
+        if (!callLogging_ && plannedFaults_ == 0) return std::nullopt;
+        return BeginWatched(call, arguments());
+    }
+    std::optional<int> BeginWatched(const char* call, const std::string& arguments);
 
     std::unique_ptr<Impl> impl_;
     SimListener* listener_ = nullptr;
@@ -234,6 +246,7 @@ private:
     std::vector<std::string> actionLog_;
     std::vector<std::string> callLog_;
     bool callLogging_ = false;
+    std::size_t plannedFaults_ = 0;  // fault entries not used up yet
 };
 
 }  // namespace tv

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "world/SimObjectStore.h"
 #include "world/SimWorld.h"
 
 namespace tv {
@@ -50,14 +51,13 @@ struct SimWorldState {
     std::string name;
     int32_t size = 0;
     std::map<int32_t, std::set<int>> rights;  // citizen -> rights held
-    std::vector<SimObject> objects;           // ascending number
+    SimObjectStore objects;
     std::map<std::pair<int32_t, int32_t>, SimWorld::Terrain> terrain;
     std::vector<SimAvatar> avatars;                 // arrival order
     std::map<std::string, int64_t> ejectedUntilMs;  // EjectKey -> monotonic ms
 
     bool CellInside(int32_t cellX, int32_t cellZ) const;
     SimAvatar* FindAvatar(int32_t session);
-    SimObject* FindObjectByNumber(uint32_t number);
 };
 
 struct SimDelivery {

@@ -1,7 +1,9 @@
 #include "app/ActivityLog.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,6 +25,29 @@ protected:
         bot.options.SetFlag(OptionFlag::EnableLog, true);
     }
     std::string Now() const { return LocalDateTimeText(t.clock.UnixNow()); }
+    std::uintmax_t Size(const std::string& name) const {
+        return std::filesystem::file_size(t.dir.Path() / name);
+    }
+};
+
+// A disk that fills up in the middle of a line: with a file size limit a write goes through up
+// to the limit and is then refused, as on a full disk.
+class DiskFullAt final {
+public:
+    explicit DiskFullAt(std::uintmax_t bytes) : signal_(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = static_cast<rlim_t>(bytes);
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~DiskFullAt() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, signal_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*signal_)(int);
 };
 
 TEST(ActivityFileLine, Columns) {
@@ -92,10 +117,14 @@ TEST_F(ActivityLog, UnwritableLogFileIsReportedOnceAndWorkGoesOn) {
     EXPECT_EQ(t.ActivityMessages(), (Texts{"Enters world", error, "Leaves world"}));
     EXPECT_EQ(bot.model.Activity()[1].category, ActivityCategory::Error);
 
-    // Once writing works again, a new failure is reported again.
+    // Once writing works again the file first says how many lines it lost (the two entries and
+    // the error), and a new failure is reported again.
     std::filesystem::create_directory(t.dir.Path() / "missing-folder");
     AddActivity(bot, ActivityCategory::Action, "Timed out");
-    EXPECT_EQ(Lines(t.dir.Read("missing-folder/log.txt")).size(), 1u);
+    EXPECT_EQ(Lines(t.dir.Read("missing-folder/log.txt")),
+              (Texts{ActivityFileLine(Now(), ActivityCategory::Error, -1, "",
+                                      "3 log lines lost: the file could not be written"),
+                     ActivityFileLine(Now(), ActivityCategory::Action, -1, "", "Timed out")}));
     EnableLog(".");  // a folder, not a file
     AddActivity(bot, ActivityCategory::Message, "Updated configuration");
     AddActivity(bot, ActivityCategory::Message, "Updated configuration");
@@ -113,6 +142,68 @@ TEST_F(ActivityLog, UnwritableDebugLogDoesNotStopTheCaller) {
     ASSERT_EQ(bot.model.Activity().size(), 1u);
     EXPECT_EQ(bot.model.Activity()[0].category, ActivityCategory::Error);
     EXPECT_EQ(bot.model.Activity()[0].message.rfind("Unable to write log file ", 0), 0u);
+}
+
+TEST_F(ActivityLog, FullDiskLeavesNoTornLineAndTheFileCountsWhatWasLost) {
+    const std::string lost = "3 log lines lost: the file could not be written";
+    const std::string longLine(80, 'x');
+    // The activity file: a line torn by someone else is ended first; refused lines are cut back.
+    EnableLog("log.txt");
+    t.dir.Write("log.txt", "torn");
+    AddActivity(bot, ActivityCategory::Action, "before");
+    {
+        DiskFullAt full(Size("log.txt") + 30);
+        AddActivity(bot, ActivityCategory::Action, longLine);  // and its "Unable to write" entry
+        AddActivity(bot, ActivityCategory::Action, longLine);
+    }
+    AddActivity(bot, ActivityCategory::Action, "after");
+    EXPECT_EQ(Lines(t.dir.Read("log.txt")),
+              (Texts{"torn", ActivityFileLine(Now(), ActivityCategory::Action, -1, "", "before"),
+                     ActivityFileLine(Now(), ActivityCategory::Error, -1, "", lost),
+                     ActivityFileLine(Now(), ActivityCategory::Action, -1, "", "after")}));
+    // The debug log: a tick's lines that do not fit are cut back as a whole.
+    bot.options.SetFlag(OptionFlag::EnableLog, false);
+    DebugLog(bot, DebugCategory::Queue, "before");
+    FlushDebugLog(bot);
+    {
+        DiskFullAt full(Size("debug.log") + 30);
+        for (int i = 0; i < 3; ++i) DebugLog(bot, DebugCategory::Queue, longLine);
+        FlushDebugLog(bot);
+    }
+    DebugLog(bot, DebugCategory::Queue, "after");
+    FlushDebugLog(bot);
+    const std::string head = "[" + Now() + "] ";
+    EXPECT_EQ(Lines(t.dir.Read("debug.log")),
+              (Texts{head + "Queue: before", head + "Log: " + lost, head + "Queue: after"}));
+    EXPECT_EQ(t.ActivityMessages().back().rfind("Unable to write log file ", 0), 0u);
+}
+
+TEST_F(ActivityLog, DebugLinesWaitForTheTickFollowAMovedFileAndRotate) {
+    DebugLog(bot, DebugCategory::Queue, "first");
+    EXPECT_EQ(Size("debug.log"), 0u);
+    FlushDebugLog(bot);
+    // Moved away: after the next second's check the lines go to a new file at the name.
+    std::filesystem::rename(t.dir.Path() / "debug.log", t.dir.Path() / "old.log");
+    t.clock.Advance(1000);
+    DebugLog(bot, DebugCategory::Queue, "second");
+    FlushDebugLog(bot);
+    EXPECT_EQ(Lines(t.dir.Read("old.log")).size(), 1u);
+    EXPECT_EQ(Lines(t.dir.Read("debug.log")), Texts{"[" + Now() + "] Queue: second"});
+    // Rotated when a flush leaves it at 100 bytes or more (36 bytes a line), two old files kept.
+    bot.logs.debug.SetRotation(100, 2);
+    for (int tick = 0; tick < 7; ++tick) {
+        DebugLog(bot, DebugCategory::Queue, "tick %d", {tick});
+        FlushDebugLog(bot);
+    }
+    auto ticks = [&](const std::string& name) {
+        Texts got;
+        for (const std::string& line : Lines(t.dir.Read(name))) got.push_back(line.substr(29));
+        return got;
+    };
+    EXPECT_EQ(ticks("debug.log"), (Texts{"tick 5", "tick 6"}));
+    EXPECT_EQ(ticks("debug.log.1"), (Texts{"tick 2", "tick 3", "tick 4"}));
+    EXPECT_EQ(ticks("debug.log.2"), (Texts{"second", "tick 0", "tick 1"}));
+    EXPECT_FALSE(std::filesystem::exists(t.dir.Path() / "debug.log.3"));
 }
 
 TEST_F(ActivityLog, FileRemovedWhileOpenIsCreatedAgain) {

@@ -7,6 +7,7 @@
 #include "app/Errors.h"
 #include "app/MessageQueue.h"
 #include "support/TestBot.h"
+#include "terrain/TerrainQueue.h"
 
 namespace tv::test {
 namespace {
@@ -138,6 +139,38 @@ TEST(Logout, FlushesQueuedMessagesFivePerSecond) {
     EXPECT_EQ(activity[activity.size() - 2],
               Format("Logged out with %d messages unsent: the flush stops after 30 seconds",
                      {queued - 150}));
+}
+
+// Rows 2 to 7 and the working users, as the window shows them.
+Texts Figures(const Bot& bot) {
+    Texts shown;
+    for (int row = 2; row <= 7; ++row) shown.push_back(bot.model.Stat(row));
+    shown.push_back(std::to_string(bot.model.SessionList().size()) + " listed");
+    return shown;
+}
+
+TEST(Connection, FiguresAreTrueAtOnceWhenNoTickFollows) {
+    TestBot t;
+    Bot& bot = t.Login();
+    t.world.PlaceObject(TestBot::kWorld, Shape(1000, 1000, "3"));
+    for (int32_t session : {11, 12}) {
+        t.Enter(session, session - 4, 1000, 1000);
+        t.world.UserChat(session, "t:begin");
+    }
+    t.Tick(8);
+    ASSERT_EQ(Figures(bot), (Texts{"16", "0", "3.628118%", "1", "2", "2", "2 listed"}));
+    for (int i = 0; i < 3; ++i)
+        TerrainQueueCommand(bot, 1, 1, CommandState::SHOW, 11, false, false, 0, 0);
+    t.world.Disconnect();
+    bot.sdk.aw_wait(0);  // the lost connection arrives outside a tick
+    EXPECT_EQ(Figures(bot), (Texts{"16", "3", "3.628118%", "1", "0", "0", "0 listed"}));
+    t.world.Reconnect();
+    t.Tick(2);
+    t.world.UserChat(11, "t:begin");
+    t.Tick();
+    ASSERT_EQ(Figures(bot)[6], "1 listed");
+    LogoutClick(bot);
+    EXPECT_EQ(Figures(bot), (Texts{"0", "0", "0.000000%", "0", "0", "0", "0 listed"}));
 }
 
 TEST(Connection, RightsLostWhileAwayStopTheBotAndOfferLogin) {

@@ -70,22 +70,27 @@ TEST(OperatorModel, ObserverHearsEveryChange) {
     EXPECT_THROW(model.SetStat(10, "x"), std::out_of_range);
 }
 
-TEST(OperatorModel, SessionListStaysSortedWithItsHeader) {
+TEST(OperatorModel, WorkingUsersStaySortedOnceEachWithTheirHeader) {
     OperatorModel model;
     RecordingObserver observer;
     model.SetObserver(&observer);
     EXPECT_EQ(model.SessionListHeader(), "0 users with active terrain sessions.");
-    model.RefreshSessionList({"zed"});
+    model.AddWorkingUser("zed");
     EXPECT_EQ(model.SessionListHeader(), "1 user with active terrain sessions.");
-    model.RefreshSessionList({"zed", "Bob", "alice", "Bob"});
-    EXPECT_EQ(model.SessionList(), (std::vector<std::string>{"alice", "Bob", "zed"}));
-    EXPECT_EQ(model.SessionListHeader(), "3 users with active terrain sessions.");
-    model.RefreshSessionList({"alice", "Carl"});
-    EXPECT_EQ(model.SessionList(), (std::vector<std::string>{"alice", "Carl"}));
-    model.RefreshSessionList({"Carl", "alice"});  // same names: nothing to redraw
-    EXPECT_EQ(observer.sessionLists, 3);
-    model.RefreshSessionList({});
+    for (const char* name : {"Bob", "alice", "Bob", "bob"}) model.AddWorkingUser(name);
+    EXPECT_EQ(model.SessionList(), (std::vector<std::string>{"alice", "Bob", "bob", "zed"}));
+    model.RemoveWorkingUser("Bob");  // one of two sessions named so: still listed
+    model.RemoveWorkingUser("nobody");
+    EXPECT_EQ(model.SessionList(), (std::vector<std::string>{"alice", "Bob", "bob", "zed"}));
+    model.RemoveWorkingUser("Bob");
+    model.RemoveWorkingUser("zed");
+    EXPECT_EQ(model.SessionList(), (std::vector<std::string>{"alice", "bob"}));
+    EXPECT_EQ(model.SessionListHeader(), "2 users with active terrain sessions.");
+    EXPECT_EQ(observer.sessionLists, 6);  // each change that shows, and only those
+    model.ClearWorkingUsers();
+    model.ClearWorkingUsers();
     EXPECT_EQ(model.SessionListHeader(), "0 users with active terrain sessions.");
+    EXPECT_EQ(observer.sessionLists, 7);
 }
 
 TEST(OperatorModel, ByteSizes) {

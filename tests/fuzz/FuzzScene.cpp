@@ -88,7 +88,8 @@ bool FuzzScene::Settle(int maxTicks) {
 void FuzzScene::CheckCacheMatchesWorld() {
     Bot& b = bot();
     std::map<std::pair<int32_t, int32_t>, std::vector<const SimObject*>> onAnchors;
-    for (const SimObject& object : tb.world.Objects(kWorld))
+    const std::vector<SimObject> all = tb.world.Objects(kWorld);  // `onAnchors` points into it
+    for (const SimObject& object : all)
         if (IsMarker(object) && object.x % kCellSpan == 0 && object.z % kCellSpan == 0)
             onAnchors[{object.x / kCellSpan, object.z / kCellSpan}].push_back(&object);
     for (int32_t cellZ = -b.worldSize; cellZ <= b.worldSize; ++cellZ) {

@@ -33,6 +33,7 @@ void TempDir::Write(const std::string& name, const std::string& content) const {
 }
 
 std::string TempDir::Read(const std::string& name) const {
+    if (beforeRead) beforeRead();
     std::ifstream in(path_ / name, std::ios::binary);
     std::stringstream buffer;
     buffer << in.rdbuf();
@@ -111,6 +112,9 @@ void TestBot::WriteConfig(const std::string& world,
 
 Bot& TestBot::Create() {
     if (!bot) bot = std::make_unique<Bot>(world, clock, frontEnd, dir.Path());
+    dir.beforeRead = [this] {
+        if (bot) bot->logs.debug.Flush(clock.UnixNow());
+    };
     return *bot;
 }
 

@@ -3,6 +3,7 @@
 // temporary working folder, with a front end that records dialogs and answers questions.
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -40,6 +41,8 @@ public:
     const std::filesystem::path& Path() const { return path_; }
     void Write(const std::string& name, const std::string& content) const;
     std::string Read(const std::string& name) const;
+    // Runs before each Read: the test bot writes its waiting debug lines there.
+    std::function<void()> beforeRead;
 
 private:
     std::filesystem::path path_;

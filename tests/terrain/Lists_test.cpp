@@ -10,6 +10,7 @@
 #include "support/TestBot.h"
 #include "terrain/IntList.h"
 #include "terrain/LinkList.h"
+#include "terrain/TerrainCallback.h"
 
 namespace tv {
 namespace {
@@ -140,6 +141,48 @@ TEST(LinkedList, SortIsStableForEveryLengthAgainstAReference) {
             EXPECT_EQ(list.Head()->Prev, nullptr);
         }
     }
+}
+
+// The pending-request list's indexes agree with a walk of the list, whatever the order of
+// additions and removals (cells that share an index key included).
+TEST(CallbackList, IndexesAgreeWithAWalk) {
+    TTerrainCallbackList list;
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> pick(0, 5);
+    for (int step = 0; step < 3000; ++step) {
+        // Cells (1, 0) and (0, 2^24) share a key.
+        const int32_t x = pick(random) % 2;
+        const int32_t z = (pick(random) % 2) << 24;
+        const auto type = static_cast<CallbackType>(1 + pick(random) % 5);
+        const int what = pick(random);
+        if (what < 2) {
+            auto record = std::make_unique<TTerrainCallback>();
+            record->Session = step;
+            record->CellX = x;
+            record->CellZ = z;
+            record->Type = type;
+            if (what == 0)
+                list.AddFirst(std::move(record));
+            else
+                list.AddLast(std::move(record));
+        } else if (what == 2 && list.Head()) {
+            list.RemoveFirst();
+        } else if (what == 3) {
+            if (TTerrainCallback* found = list.Find(x, z, type)) list.RemoveItem(found);
+        }
+        const TTerrainCallback* first = nullptr;
+        int ofType = 0;
+        for (auto* node = list.Head(); node; node = node->Next) {
+            const TTerrainCallback& r = *node->Item;
+            ofType += r.Type == type;
+            if (!first && r.CellX == x && r.CellZ == z && r.Type == type) first = &r;
+        }
+        ASSERT_EQ(list.Find(x, z, type), first) << "step " << step;
+        ASSERT_EQ(list.CountOf(type), ofType) << "step " << step;
+    }
+    list.Clear();
+    EXPECT_EQ(list.CountOf(CallbackType::Delete), 0);
+    EXPECT_EQ(list.Find(0, 0, CallbackType::Delete), nullptr);
 }
 
 }  // namespace

@@ -250,6 +250,16 @@ TEST_F(CacheTest, CountMarkersCountsNonZeroIdsInsideTheWorldOnly) {
     cache.ResetCounters();
     EXPECT_EQ(cache.MarkerCount(), 0);
     EXPECT_EQ(cache.QueriedCells(), 0);
+    // The kept number follows a change of the world's extent and agrees with the full scan.
+    cache.SetWorldSize(kWorldSize + 1);
+    cache.CountMarkers();
+    EXPECT_EQ(cache.MarkerCount(), 4);
+    cache.ForgetCell(10, 10);
+    EXPECT_EQ(cache.MarkerCount(), 3);
+    cache.SetRecountEachTime(true);
+    cache.ClearCell(-10, -10);
+    EXPECT_EQ(cache.MarkerCount(), 2);
+    EXPECT_EQ(cache.RecountMarkers(), 2);
 }
 
 // The statistics line needs the Bot and its phrases.

@@ -114,6 +114,16 @@ TEST_F(QueryQueueTest, FullFlightSendsNothingAndKeepsKnownHeads) {
     EXPECT_EQ(QueuedCells(), (Cells{{7, 7}, {8, 8}}));
 }
 
+TEST_F(QueryQueueTest, KnownHeadsAreDroppedWithoutUsingAQueryTurn) {
+    for (int32_t x = 0; x < 8; ++x) bot().cache.ClearCell(x, 0);  // known cells first in line
+    Add(Block(0, 0, 7, 1));
+    tb.world.ClearCallLog();
+    TerrainQueryQueueProcess(bot());
+    EXPECT_EQ(Calls("aw_cell_next"), 5);  // MaxQueries, as if no known cell had been in line
+    EXPECT_EQ(RecordCells(CallbackType::CellQuery), Block(0, 1, 4, 1));
+    EXPECT_EQ(QueuedCells(), Block(5, 1, 7, 1));
+}
+
 TEST_F(QueryQueueTest, HeadInFlightHoldsTheQueueUntilAnswered) {
     Add({{1, 1}, {2, 2}});
     CallbackAdd(bot(), 0, CallbackType::CellQuery, 1, 1, false, false, 0, 0);
@@ -181,6 +191,13 @@ TEST_F(CommandQueueTest, PriorityGoesBeforeEverythingIncludingEarlierPriority) {
     EXPECT_EQ(TerrainCommandQueueNumberFromSession(bot(), kUser + 1), 0);
     EXPECT_TRUE(TerrainCommandQueueNumberFromSessionBool(bot(), 0));
     EXPECT_TRUE(TerrainCommandQueueNumberFromSessionBool(bot(), kUser));
+    EXPECT_FALSE(TerrainCommandQueueNumberFromSessionBool(bot(), kUser + 1));
+    // The per-session numbers follow the commands out of the queue.
+    TerrainCommandQueueProcess(bot());
+    TerrainQueueCommand(bot(), 5, 5, CommandState::HIDE, kUser + 1, false, false, 0, 0);
+    EXPECT_EQ(TerrainCommandQueueNumberFromSession(bot(), kUser), 0);
+    EXPECT_EQ(TerrainCommandQueueNumberFromSession(bot(), kUser + 1), 1);
+    bot().world.commands.Clear();
     EXPECT_FALSE(TerrainCommandQueueNumberFromSessionBool(bot(), kUser + 1));
 }
 

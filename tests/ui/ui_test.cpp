@@ -133,6 +133,20 @@ private slots:
         auto* list = d.Find<QListWidget>(d.window, "lbSessionList");
         QCOMPARE(list->item(0)->text(), QString("user101"));
         QCOMPARE(list->item(1)->text(), QString("user102"));
+        // No tick follows a lost connection or a logout: the window is true at once.
+        d.tb.world.Disconnect();
+        d.bot().sdk.aw_wait(0);
+        QCOMPARE(header->text(), QString("0 users with active terrain sessions."));
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(d.Stat(6) + d.Stat(7), QString("00"));
+        d.tb.world.Reconnect();
+        d.Ticks(2);
+        d.tb.world.UserChat(20, "t:begin");
+        d.Ticks(4);
+        QCOMPARE(list->count(), 1);
+        d.window.ToggleLogin();
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(d.Stat(2) + d.Stat(5) + d.Stat(6) + d.Stat(7), QString("0000"));
     }
 
     void ConfigurationDialog() {

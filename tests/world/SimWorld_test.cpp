@@ -218,6 +218,34 @@ TEST_F(SimWorldTest, CellQueryReportsBeginObjectsEndThenResult) {
     EXPECT_EQ(client.Wait(), (Texts{"cell-begin 10,-10", "cell-end 10,-10", "cb23=0"}));
 }
 
+TEST_F(SimWorldTest, ObjectIndexesFollowPlacingChangesAndDeletes) {
+    EXPECT_THROW(world.PlaceObjects("terra", {Shape(0, 0), Shape(0, 11000)}),
+                 std::invalid_argument);
+    EXPECT_TRUE(world.Objects("terra").empty());
+    world.PlaceObjects("terra", {Shape(2000, 2000, "1"), Shape(2000, 2000, "2")});
+    EXPECT_EQ(world.ObjectAt("terra", 2000, 2000)->description, "1");  // the lower number
+    Connected();
+    // The lower-numbered object moves to cell (5, 5): both cells answer from the moved index.
+    world.aw_int_set(attr::ObjectNumber, static_cast<int>(world.Objects("terra")[0].number));
+    client.Load(5000, 0, 5000, "1");  // sets the shape; the load itself adds a third object
+    world.aw_int_set(attr::ObjectNumber, static_cast<int>(world.Objects("terra")[0].number));
+    ASSERT_EQ(world.aw_object_change(), 0);
+    client.Wait();
+    EXPECT_EQ(world.ObjectAt("terra", 2000, 2000)->description, "2");
+    client.QueryCell(5, 5);
+    EXPECT_EQ(client.Wait().size(), 5u);  // begin, two objects, end, result
+    client.QueryCell(2, 2);
+    EXPECT_EQ(client.Wait().size(), 4u);
+    // Deleting by id leaves the cell's other objects found.
+    const SimObject* moved = world.ObjectAt("terra", 5000, 5000);
+    world.aw_int_set(attr::ObjectId, moved->id);
+    world.aw_int_set(attr::ObjectX, 5000);
+    world.aw_int_set(attr::ObjectZ, 5000);
+    ASSERT_EQ(world.aw_object_delete(), 0);
+    EXPECT_EQ(world.ObjectAt("terra", 5000, 5000)->description, "1");
+    EXPECT_EQ(world.Objects("terra").size(), 2u);
+}
+
 TEST_F(SimWorldTest, TerrainSetStoresCellsAlongX) {
     Connected();
     const int heights[3] = {100, -20, 0};
