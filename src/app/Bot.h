@@ -17,6 +17,8 @@
 #include "config/Language.h"
 #include "config/Options.h"
 #include "events/SessionTable.h"
+#include "journal/Journal.h"
+#include "journal/Rollback.h"
 #include "terrain/Reconcile.h"
 #include "terrain/TerrainCache.h"
 #include "terrain/TerrainCallback.h"
@@ -46,11 +48,13 @@ struct WorldState {
     TTerrainCommandQueue commands;
     TTerrainCallbackList callbacks;
     TReconcileBook reconcile;  // given-up cells waiting for the world's answer
+    TRollbackBook rollbacks;   // rollbacks under way
     void Clear() {
         queries.Clear();
         commands.Clear();
         callbacks.Clear();
         reconcile.Clear();
+        rollbacks.Clear();
     }
 };
 
@@ -83,6 +87,7 @@ public:
     LanguageCatalogue language;
     WorldState world;
     CellQueryState cellQuery;
+    TJournal journal;
 
     int32_t worldSize = 0;
     bool featuresOnline = false;

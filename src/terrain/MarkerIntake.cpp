@@ -10,6 +10,7 @@
 #include "app/ActivityLog.h"
 #include "app/Bot.h"
 #include "app/MessageQueue.h"
+#include "journal/Journal.h"
 #include "terrain/TerrainCallback.h"
 #include "terrain/TerrainMarker.h"
 #include "terrain/TerrainQueue.h"
@@ -208,6 +209,7 @@ void TerrainCacheMarkerAdd(Bot& bot, TMarkerRecord& marker, int32_t yaw, int32_t
     DebugLog(bot, DebugCategory::Cache, "TerrainCacheMarkerAdd %.8X[%s] %d %d %d",
              {marker.Number, CoordText(marker.X, marker.Z, 0, 0), yaw, tilt, roll});
     if (!InCacheRows(marker.CellZ)) return;
+    const JournalEventScope journal(bot, marker, live);
     const int32_t builder = bot.sdk.aw_int(attr::ObjectSession);
     // A cell query reports objects, not builders: only a live addition has one.
     TTerrainSession* session = live ? ActingSession(bot, builder) : nullptr;
@@ -271,6 +273,7 @@ void TerrainCacheMarkerAdd(Bot& bot, TMarkerRecord& marker, int32_t yaw, int32_t
 
 void TerrainCacheMarkerDelete(Bot& bot, int32_t cellX, int32_t cellZ, int32_t id) {
     if (!InCacheRows(cellZ)) return;
+    const JournalEventScope journal(bot, cellX, cellZ, id);
     const int32_t actor = bot.sdk.aw_int(attr::ObjectSession);
     const bool byBot = actor == bot.sdk.aw_session();
     TTerrainSession* session = byBot ? nullptr : bot.sessions.FindSession(actor);
