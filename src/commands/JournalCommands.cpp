@@ -31,12 +31,12 @@ JournalArea AreaAround(const TTerrainSession& session) {
 
 // "01-01 00:05 #7 ada delete 1N 2W 5>none"
 std::string HistoryItem(const JournalEntry& entry) {
-    return Format("%s #%d %s %s %s %s>%s",
-                  {UtcMinuteText(entry.time).substr(5), entry.citizen,
-                   entry.name.empty() ? std::string("?") : entry.name,
-                   JournalActionName(entry.action),
-                   CoordText(CellAnchor(entry.x), CellAnchor(entry.z)),
-                   DescribeMarker(entry.before.marker), DescribeMarker(entry.after.marker)});
+    return Format(
+        "%s #%d %s %s %s %s>%s",
+        {UtcMinuteText(entry.time).substr(5), entry.citizen,
+         entry.name.empty() ? std::string("?") : entry.name, JournalActionName(entry.action),
+         CoordText(CellAnchor(entry.x), CellAnchor(entry.z)), DescribeMarker(entry.before.marker),
+         DescribeMarker(entry.after.marker)});
 }
 
 // A citizen word: a number or a quoted name. Replies itself and returns false when it is none.
@@ -162,11 +162,11 @@ void DoRollbackCommand(Bot& bot, TTerrainSession& session, const CommandWords& w
 void DoConfirmCommand(Bot& bot, TTerrainSession& session, const CommandWords&) {
     WithJournal(bot, session, [&] {
         auto& waiting = bot.world.rollbacks.confirmations;
-        const auto found = std::find_if(
-            waiting.begin(), waiting.end(), [&](const RollbackConfirmation& confirmation) {
-                return confirmation.session == session.session &&
-                       confirmation.until >= bot.ClockSeconds();
-            });
+        const auto found = std::find_if(waiting.begin(), waiting.end(),
+                                        [&](const RollbackConfirmation& confirmation) {
+                                            return confirmation.session == session.session &&
+                                                   confirmation.until >= bot.ClockSeconds();
+                                        });
         if (found == waiting.end()) {
             Reply(bot, session.session, "%s", {bot.language[Added::confirm_none_error]});
             return;

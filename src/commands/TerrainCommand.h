@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <variant>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "config/Language.h"

@@ -1,6 +1,6 @@
 #pragma once
-// The options of the bot (23, and the journal's), their table (key, kind, default), and config.xml, which holds them
-// together with the terrain rights list. Options are read live by every unit.
+// The options of the bot (23, and the journal's), their table (key, kind, default), and config.xml,
+// which holds them together with the terrain rights list. Options are read live by every unit.
 
 #include <cstdint>
 #include <optional>
@@ -47,7 +47,7 @@ struct Options {
     std::string LogFileName;
     uint8_t OptionFlags = 0;
     int32_t JournalKeepDays = 0;  // 0: no terrain journal
-    bool Loaded = false;  // a configuration load has run at least once
+    bool Loaded = false;          // a configuration load has run at least once
 
     bool Flag(OptionFlag flag) const { return (OptionFlags >> static_cast<int>(flag)) & 1; }
     void SetFlag(OptionFlag flag, bool on);

@@ -8,6 +8,7 @@
 #include "app/Bot.h"
 #include "app/Format.h"
 #include "journal/Rollback.h"
+#include "terrain/MarkerIntake.h"
 #include "terrain/TerrainCallback.h"
 #include "terrain/TerrainMarker.h"
 #include "terrain/TerrainQueue.h"
@@ -54,14 +55,11 @@ std::optional<JournalCause> IntentOf(Bot& bot, int32_t x, int32_t z) {
     return found->second.cause;
 }
 
-// The bot's own event: the cause it left on the cell, else a correction of the owner's marker
-// (the one change the bot makes unasked).
-JournalCause BotEventCause(Bot& bot, int32_t x, int32_t z, int32_t owner, JournalAction fallback) {
+// The bot's own event: the cause it left on the cell, else its own doing (a correction of a
+// marker a cell query reported is the one change the bot makes unasked).
+JournalCause BotEventCause(Bot& bot, int32_t x, int32_t z, JournalAction fallback) {
     if (std::optional<JournalCause> intent = IntentOf(bot, x, z)) return *intent;
-    if (fallback != JournalAction::Correct) return BotCause(bot, fallback);
-    for (const TTerrainSession& session : bot.sessions.Records())
-        if (session.privilege == owner) return SessionCause(session, JournalAction::Correct);
-    return {owner, "", JournalAction::Correct};
+    return BotCause(bot, fallback);
 }
 
 void Finish(Bot& bot, const TJournal::Pending& pending) {
@@ -176,8 +174,7 @@ CellState JournalCellState(Bot& bot, int32_t x, int32_t z) {
     TMarkerRecord marker;
     TerrainMarkerInit(marker);
     const TTerrainCacheX* entry = bot.cache.Entry(x, z);
-    if (entry && entry->HasMarker && bot.cache.ReadMarker(marker, x, z, -1) != -1 &&
-        marker.Id != 0)
+    if (entry && entry->HasMarker && bot.cache.ReadMarker(marker, x, z, -1) != -1 && marker.Id != 0)
         state.marker = MarkerStateOf(marker);
     const uint64_t key = CellKey64(x, z);
     auto known = bot.journal.terrain.find(key);
@@ -200,7 +197,8 @@ void JournalIntent(Bot& bot, int32_t x, int32_t z, const JournalCause& cause) {
     bot.journal.intents[CellKey64(x, z)] = {cause, bot.ClockSeconds() + kIntentSeconds};
 }
 
-JournalEventScope::JournalEventScope(Bot& bot, const TMarkerRecord& marker, bool live) {
+JournalEventScope::JournalEventScope(Bot& bot, const TMarkerRecord& marker, bool live, int32_t yaw,
+                                     int32_t tilt, int32_t roll) {
     if (!live || !JournalOn(bot) || !InCacheRows(marker.CellZ)) return;
     Guarded(bot, [&] {
         const int32_t actor = bot.sdk.aw_int(attr::ObjectSession);
@@ -208,7 +206,7 @@ JournalEventScope::JournalEventScope(Bot& bot, const TMarkerRecord& marker, bool
         z_ = marker.CellZ;
         if (actor == bot.sdk.aw_session()) {
             bot_ = &bot;
-            Open(BotEventCause(bot, x_, z_, marker.Owner, JournalAction::Correct));
+            Open(BotEventCause(bot, x_, z_, JournalAction::Correct));
             return;
         }
         const TTerrainSession* session = bot.sessions.FindSession(actor);
@@ -229,7 +227,12 @@ JournalEventScope::JournalEventScope(Bot& bot, const TMarkerRecord& marker, bool
             return;
         }
         bot_ = &bot;
-        Open(UserCause(bot, actor, JournalAction::Build));
+        const JournalCause cause = UserCause(bot, actor, JournalAction::Build);
+        // A misplaced or unreadable marker comes back as the bot's corrected copy: the user's.
+        TMarkerRecord corrected;
+        if (!TerrainMarkerCorrect(marker, corrected, yaw, tilt, roll))
+            JournalIntent(bot, x_, z_, {cause.citizen, cause.name, JournalAction::Correct});
+        Open(cause);
     });
 }
 
@@ -241,7 +244,7 @@ JournalEventScope::JournalEventScope(Bot& bot, int32_t cellX, int32_t cellZ, int
         bot_ = &bot;
         const int32_t actor = bot.sdk.aw_int(attr::ObjectSession);
         if (actor == bot.sdk.aw_session()) {
-            Open(BotEventCause(bot, x_, z_, 0, JournalAction::Delete));
+            Open(BotEventCause(bot, x_, z_, JournalAction::Delete));
             return;
         }
         const TTerrainSession* session = bot.sessions.FindSession(actor);
@@ -282,7 +285,8 @@ void JournalTerrainSet(Bot& bot, int32_t x, int32_t z, int32_t value, int32_t he
         const uint64_t key = CellKey64(x, z);
         TJournal& journal = bot.journal;
         if (!journal.pending.count(key))
-            OpenCell(bot, x, z, IntentOf(bot, x, z).value_or(BotCause(bot, JournalAction::Terrain)));
+            OpenCell(bot, x, z,
+                     IntentOf(bot, x, z).value_or(BotCause(bot, JournalAction::Terrain)));
         journal.terrain[key] = TerrainState{value, height};
         journal.pending.at(key).after = JournalCellState(bot, x, z);
     });

@@ -54,10 +54,10 @@ public:
         JournalCause cause;
         int32_t until = 0;  // ClockSeconds
     };
-    std::unordered_map<uint64_t, Pending> pending;  // cells changed this heartbeat
+    std::unordered_map<uint64_t, Pending> pending;            // cells changed this heartbeat
     std::vector<std::pair<uint64_t, JournalEntry>> finished;  // waiting for the transaction
     std::unordered_map<uint64_t, Intent> intents;  // what the bot's next events in a cell mean
-    std::unordered_map<uint64_t, std::optional<TerrainState>> terrain;  // as the bot knows it
+    std::unordered_map<uint64_t, std::optional<TerrainState>> terrain;    // as the bot knows it
     std::unordered_map<int32_t, std::pair<int32_t, std::string>> actors;  // session: who queued
     uint64_t nextOrder = 0;
     int64_t prunedAt = 0;  // Unix seconds of the last pruning
@@ -85,8 +85,10 @@ void JournalIntent(Bot& bot, int32_t x, int32_t z, const JournalCause& cause);
 // when it is done.
 class JournalEventScope final {
 public:
-    // An object-add event (a cell query's report changes nothing in the world).
-    JournalEventScope(Bot& bot, const TMarkerRecord& marker, bool live);
+    // An object-add event (a cell query's report changes nothing in the world), with the
+    // object's rotation.
+    JournalEventScope(Bot& bot, const TMarkerRecord& marker, bool live, int32_t yaw, int32_t tilt,
+                      int32_t roll);
     // An object-delete event.
     JournalEventScope(Bot& bot, int32_t cellX, int32_t cellZ, int32_t id);
     ~JournalEventScope();

@@ -63,8 +63,8 @@ constexpr int32_t kIntMin = std::numeric_limits<int32_t>::min();
 constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
 
 [[noreturn]] void FileError(const std::filesystem::path& path, const char* what) {
-    throw EInOutError(Format("cannot %s %s: %s", {what, path.filename().string(),
-                                                  std::string(std::strerror(errno))}));
+    throw EInOutError(Format("cannot %s %s: %s",
+                             {what, path.filename().string(), std::string(std::strerror(errno))}));
 }
 
 // The file holds who changed what: only its owner reads it. A new file is made owner-only
@@ -95,8 +95,7 @@ void BindState(SqliteStatement& statement, int first, const CellState& state) {
         .Bind(first + 3, value(&MarkerState::number))
         .Bind(first + 4, value(&MarkerState::height));
     const std::optional<TerrainState>& terrain = state.terrain;
-    statement
-        .Bind(first + 5, terrain ? std::optional<int64_t>(terrain->value) : std::nullopt)
+    statement.Bind(first + 5, terrain ? std::optional<int64_t>(terrain->value) : std::nullopt)
         .Bind(first + 6, terrain ? std::optional<int64_t>(terrain->height) : std::nullopt);
 }
 
@@ -243,12 +242,12 @@ std::vector<JournalEntry> JournalStore::CitizenCells(const std::string& world, i
                                                      const std::optional<JournalArea>& area) {
     const std::optional<int64_t> id = WorldId(world, false);
     if (!id) return {};
-    SqliteStatement select = db_->Prepare(
-        (std::string("SELECT ") + kColumns +
-         "WHERE e.world = ?1 AND e.time >= ?3 AND (e.z, e.x) IN ("
-         "SELECT z, x FROM entries WHERE world = ?1 AND citizen = ?2 AND time >= ?3 "
-         "AND z BETWEEN ?6 AND ?7 AND x BETWEEN ?4 AND ?5) ORDER BY e.id")
-            .c_str());
+    SqliteStatement select =
+        db_->Prepare((std::string("SELECT ") + kColumns +
+                      "WHERE e.world = ?1 AND e.time >= ?3 AND (e.z, e.x) IN ("
+                      "SELECT z, x FROM entries WHERE world = ?1 AND citizen = ?2 AND time >= ?3 "
+                      "AND z BETWEEN ?6 AND ?7 AND x BETWEEN ?4 AND ?5) ORDER BY e.id")
+                         .c_str());
     select.Bind(1, *id).Bind(2, int64_t{citizen}).Bind(3, since);
     BindArea(select, 4, area);
     return Read(select);
@@ -267,10 +266,10 @@ std::vector<JournalEntry> JournalStore::SelectionCells(const std::string& world,
         if (!added && selected < it->second) it->second = selected;
         first.Step();
     }
-    SqliteStatement select = db_->Prepare(
-        (std::string("SELECT ") + kColumns +
-         "WHERE e.world = ?1 AND e.z = ?2 AND e.x = ?3 AND e.id >= ?4 ORDER BY e.id")
-            .c_str());
+    SqliteStatement select =
+        db_->Prepare((std::string("SELECT ") + kColumns +
+                      "WHERE e.world = ?1 AND e.z = ?2 AND e.x = ?3 AND e.id >= ?4 ORDER BY e.id")
+                         .c_str());
     std::vector<JournalEntry> entries;
     for (const auto& [cell, from] : cells) {
         select.Bind(1, *id).Bind(2, cell.first).Bind(3, cell.second).Bind(4, from);

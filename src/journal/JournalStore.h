@@ -56,8 +56,8 @@ public:
     std::vector<JournalEntry> Latest(const JournalQuery& query, int limit, int64_t* total);
     // Every entry since `since` in the cells where `citizen` changed something since then (in
     // the area, when given), oldest first.
-    std::vector<JournalEntry> CitizenCells(const std::string& world, int32_t citizen,
-                                           int64_t since, const std::optional<JournalArea>& area);
+    std::vector<JournalEntry> CitizenCells(const std::string& world, int32_t citizen, int64_t since,
+                                           const std::optional<JournalArea>& area);
     // The entries named, and every entry after the first of them in each of their cells, oldest
     // first (entries of other worlds are left out).
     std::vector<JournalEntry> SelectionCells(const std::string& world,

@@ -11,7 +11,7 @@ namespace tv {
 namespace {
 
 constexpr std::array<const char*, 12> kActionNames = {
-    "build", "delete",  "seed",       "texture",     "hide",     "show",
+    "build",  "delete",  "seed",       "texture",     "hide",     "show",
     "detach", "correct", "undo build", "undo delete", "rollback", "terrain",
 };
 
@@ -47,7 +47,8 @@ bool SameLook(const CellState& a, const CellState& b) {
 
 bool SameState(const CellState& a, const CellState& b) {
     if (a.marker.has_value() != b.marker.has_value() || a.terrain != b.terrain) return false;
-    return !a.marker || (SameMarkerLook(*a.marker, *b.marker) && a.marker->number == b.marker->number);
+    return !a.marker ||
+           (SameMarkerLook(*a.marker, *b.marker) && a.marker->number == b.marker->number);
 }
 
 std::optional<int64_t> ParseSpan(const std::string& text) {

@@ -11,10 +11,10 @@ namespace tv {
 
 // How a change came about. Stored by name, so the numbers may change.
 enum class JournalAction : uint8_t {
-    Build,       // a user's marker built in the world and accepted
-    Delete,      // a user's deletion in the world accepted, or the bot's for a delete command
-    Seed,        // the bot planted a marker for a user's seed
-    Texture,     // texture, hide, show, detach: the bot's change for a user's command or click
+    Build,    // a user's marker built in the world and accepted
+    Delete,   // a user's deletion in the world accepted, or the bot's for a delete command
+    Seed,     // the bot planted a marker for a user's seed
+    Texture,  // texture, hide, show, detach: the bot's change for a user's command or click
     Hide,
     Show,
     Detach,

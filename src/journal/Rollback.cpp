@@ -57,11 +57,11 @@ bool Outstanding(Bot& bot, uint32_t batch) {
 void Finished(Bot& bot, const RollbackRun& run) {
     if (run.session != 0 && bot.sessions.FindSession(run.session))
         Reply(bot, run.session, "%s", {bot.language[Added::rollback_finished_message]});
-    std::string message =
-        run.citizen >= 0 ? Format("Rollback of #%d finished: %d cell%s",
-                                  {run.citizen, run.cells, run.cells == 1 ? "" : "s"})
-                         : Format("Rollback of the selection finished: %d cell%s",
-                                  {run.cells, run.cells == 1 ? "" : "s"});
+    std::string message = run.citizen >= 0
+                              ? Format("Rollback of #%d finished: %d cell%s",
+                                       {run.citizen, run.cells, run.cells == 1 ? "" : "s"})
+                              : Format("Rollback of the selection finished: %d cell%s",
+                                       {run.cells, run.cells == 1 ? "" : "s"});
     if (run.changedMeanwhile > 0)
         message += Format(", %d changed meanwhile and left", {run.changedMeanwhile});
     AddActivity(bot, ActivityCategory::Message, message, run.actor.citizen, run.actor.name);
@@ -103,9 +103,8 @@ RollbackPlan PlanCitizenRollback(Bot& bot, const RollbackRequest& request) {
 RollbackPlan PlanSelectionRollback(Bot& bot, const std::vector<int64_t>& ids) {
     if (!JournalOn(bot)) return {};
     const std::set<int64_t> selected(ids.begin(), ids.end());
-    return PlanRollback(
-        bot.journal.store->SelectionCells(bot.options.Login.World, ids),
-        [&](const JournalEntry& entry) { return selected.count(entry.id) != 0; });
+    return PlanRollback(bot.journal.store->SelectionCells(bot.options.Login.World, ids),
+                        [&](const JournalEntry& entry) { return selected.count(entry.id) != 0; });
 }
 
 uint32_t StartRollback(Bot& bot, const RollbackPlan& plan, const RollbackRun& run) {
@@ -122,10 +121,10 @@ uint32_t StartRollback(Bot& bot, const RollbackPlan& plan, const RollbackRun& ru
     book.runs.push_back(started);
     const std::string whose =
         run.citizen >= 0 ? Format("#%d", {run.citizen}) : std::string("the selection");
-    AddActivity(bot, ActivityCategory::Command,
-                Format("Rolls back %s: %d cell%s", {whose, started.cells,
-                                                    started.cells == 1 ? "" : "s"}),
-                run.actor.citizen, run.actor.name);
+    AddActivity(
+        bot, ActivityCategory::Command,
+        Format("Rolls back %s: %d cell%s", {whose, started.cells, started.cells == 1 ? "" : "s"}),
+        run.actor.citizen, run.actor.name);
     return started.batch;
 }
 
@@ -192,9 +191,9 @@ RestoreStep RestoreCell(Bot& bot, const TTerrainCommand& command) {
         if (reason == 0 && keep) TerrainCacheSetTerrain(bot, x, z, goal.value, goal.height);
     }
     if (reason != 0) return {RestoreStep::Kind::Refused, reason};
-    return {RestoreStep::Kind::Sent, 0,
-            CallbackAdd(bot, command.AvatarSession, CallbackType::Restore, x, z, false, false, 0,
-                        0)};
+    return {
+        RestoreStep::Kind::Sent, 0,
+        CallbackAdd(bot, command.AvatarSession, CallbackType::Restore, x, z, false, false, 0, 0)};
 }
 
 bool RestoreReached(const Bot& bot, uint32_t batch, int32_t x, int32_t z, bool standing,
@@ -229,8 +228,7 @@ void RollbackHousekeeping(Bot& bot) {
 void ResumeRollbacks(Bot& bot) {
     if (!JournalOn(bot)) return;
     try {
-        for (const RollbackRequest& request :
-             bot.journal.store->Rollbacks(bot.options.Login.World))
+        for (const RollbackRequest& request : bot.journal.store->Rollbacks(bot.options.Login.World))
             StartCitizenRollback(bot, request, PlanCitizenRollback(bot, request), 0);
     } catch (const std::exception& error) {
         JournalFailed(bot, error);

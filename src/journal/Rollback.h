@@ -53,7 +53,7 @@ public:
     void Clear();
 };
 
-inline constexpr int kConfirmAbove = 50;         // cells a rollback may change unasked
+inline constexpr int kConfirmAbove = 50;        // cells a rollback may change unasked
 inline constexpr int32_t kConfirmSeconds = 30;  // how long a confirmation waits
 
 RollbackPlan PlanCitizenRollback(Bot& bot, const RollbackRequest& request);

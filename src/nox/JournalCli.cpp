@@ -92,15 +92,15 @@ int PrintJournalHistory(const std::filesystem::path& dir, const std::vector<std:
     int64_t total = 0;
     const std::vector<JournalEntry> entries = store.Latest(query, filters.limit, &total);
     const char* kRow = "%-6s %-16s %-12s %-11s %-8s %-16s %-11s %-14s %-14s %s\n";
-    out << Format(kRow, {"id", "time (UTC)", "world", "cell", "citizen", "name", "action",
-                         "before", "after", "terrain"});
+    out << Format(kRow, {"id", "time (UTC)", "world", "cell", "citizen", "name", "action", "before",
+                         "after", "terrain"});
     for (const JournalEntry& entry : entries) {
-        out << Format(kRow, {std::to_string(entry.id), UtcMinuteText(entry.time), entry.world,
-                             Format("%d,%d", {entry.x, entry.z}), std::to_string(entry.citizen),
-                             entry.name, JournalActionName(entry.action),
-                             MarkerText(entry.before.marker), MarkerText(entry.after.marker),
-                             TerrainText(entry.before.terrain) + ">" +
-                                 TerrainText(entry.after.terrain)});
+        out << Format(
+            kRow, {std::to_string(entry.id), UtcMinuteText(entry.time), entry.world,
+                   Format("%d,%d", {entry.x, entry.z}), std::to_string(entry.citizen), entry.name,
+                   JournalActionName(entry.action), MarkerText(entry.before.marker),
+                   MarkerText(entry.after.marker),
+                   TerrainText(entry.before.terrain) + ">" + TerrainText(entry.after.terrain)});
     }
     out << Format("%d of %d entries\n",
                   {static_cast<long long>(entries.size()), static_cast<long long>(total)});

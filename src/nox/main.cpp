@@ -85,7 +85,8 @@ int RunRealTime(const Arguments& args) {
 
     tv::RealClock clock;
     tv::SimWorld world(clock);
-    tv::Transcript transcript(std::cout, [&clock] { return tv::LocalDateTimeText(clock.UnixNow()); });
+    tv::Transcript transcript(std::cout,
+                              [&clock] { return tv::LocalDateTimeText(clock.UnixNow()); });
     transcript.showStats = false;
     tv::ScriptedFrontEnd frontEnd(transcript);
     tv::Bot bot(world, clock, frontEnd, dir);

@@ -209,7 +209,7 @@ void TerrainCacheMarkerAdd(Bot& bot, TMarkerRecord& marker, int32_t yaw, int32_t
     DebugLog(bot, DebugCategory::Cache, "TerrainCacheMarkerAdd %.8X[%s] %d %d %d",
              {marker.Number, CoordText(marker.X, marker.Z, 0, 0), yaw, tilt, roll});
     if (!InCacheRows(marker.CellZ)) return;
-    const JournalEventScope journal(bot, marker, live);
+    const JournalEventScope journal(bot, marker, live, yaw, tilt, roll);
     const int32_t builder = bot.sdk.aw_int(attr::ObjectSession);
     // A cell query reports objects, not builders: only a live addition has one.
     TTerrainSession* session = live ? ActingSession(bot, builder) : nullptr;

@@ -169,14 +169,15 @@ bool ReconcileCell(Bot& bot, int32_t cellX, int32_t cellZ) {
     TMarkerRecord marker;
     TerrainMarkerInit(marker);
     const bool standing = bot.cache.ReadMarker(marker, cellX, cellZ, -1) != -1 && marker.Id != 0;
-    const bool detach = std::any_of(requests.begin(), requests.end(), [](const TReconcileCell& r) {
-        return r.State == CommandState::DETACH;
+    // A rollback's terrain is the bot's own choice for the cell, set already.
+    const bool keep = std::any_of(requests.begin(), requests.end(), [](const TReconcileCell& r) {
+        return r.State == CommandState::DETACH || r.State == CommandState::RESTORE;
     });
     // The terrain follows the marker the world holds; without one it goes back to the default,
     // unless a detach asked for the terrain to stay.
     if (standing)
         ApplyMarkerTerrain(bot, marker);
-    else if (!detach)
+    else if (!keep)
         TerrainCacheSetTerrain(bot, cellX, cellZ, PackTerrain(false, 0, 0),
                                bot.options.DefaultHeight);
     std::set<std::pair<int32_t, CommandState>> finished;

@@ -23,9 +23,9 @@ namespace {
 constexpr int32_t kAroundCell = 2;
 
 QString StateText(const CellState& state) {
-    std::string text = state.marker ? DescribeMarker(state.marker) +
-                                          Format(" #%d", {state.marker->owner})
-                                    : std::string("none");
+    std::string text = state.marker
+                           ? DescribeMarker(state.marker) + Format(" #%d", {state.marker->owner})
+                           : std::string("none");
     if (state.terrain) text += Format(" (%d/%d)", {state.terrain->value, state.terrain->height});
     return ToQt(text);
 }
@@ -56,8 +56,8 @@ JournalWindow::JournalWindow(Bot& bot, QWidget* parent) : QWidget(parent, Qt::Wi
 
     table_ = new QTableWidget(0, 7, this);
     table_->setObjectName(QStringLiteral("tblEntries"));
-    table_->setHorizontalHeaderLabels({"Time (UTC)", "Cell", "Citizen", "Name", "Action",
-                                       "Before", "After"});
+    table_->setHorizontalHeaderLabels(
+        {"Time (UTC)", "Cell", "Citizen", "Name", "Action", "Before", "After"});
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -102,8 +102,10 @@ void JournalWindow::Reload() {
     int32_t number = 0, x = 0, z = 0;
     if (TryStrToInt(FromQt(citizen_->text()), number)) query.citizen = number;
     if (TryStrToInt(FromQt(cellX_->text()), x) && TryStrToInt(FromQt(cellZ_->text()), z))
-        query.area = JournalArea{x - kAroundCell, x + kAroundCell, z - kAroundCell, z + kAroundCell};
-    if (const auto span = ParseSpan(FromQt(span_->text()))) query.since = bot_.clock.UnixNow() - *span;
+        query.area =
+            JournalArea{x - kAroundCell, x + kAroundCell, z - kAroundCell, z + kAroundCell};
+    if (const auto span = ParseSpan(FromQt(span_->text())))
+        query.since = bot_.clock.UnixNow() - *span;
     int64_t total = 0;
     std::vector<JournalEntry> entries;
     try {
@@ -145,8 +147,8 @@ void JournalWindow::RollBackSelection() {
         status_->setText(QStringLiteral("A rollback needs the bot in its world: log in first."));
         return;
     }
-    if (!bot_.ConfirmYesNo(Format("Roll back the %d selected changes?",
-                                  {static_cast<int>(ids.size())})))
+    if (!bot_.ConfirmYesNo(
+            Format("Roll back the %d selected changes?", {static_cast<int>(ids.size())})))
         return;
     try {
         const RollbackPlan plan = SelectionRollback(bot_, ids);
