@@ -99,7 +99,7 @@ void DoHistoryCommand(Bot& bot, TTerrainSession& session, const CommandWords& wo
         }
         int64_t total = 0;
         const std::vector<JournalEntry> entries =
-            bot.journal.store->Latest(query, kHistoryLimit, &total);
+            JournalDb(bot).Latest(query, kHistoryLimit, &total);
         if (entries.empty()) {
             Reply(bot, session.session, "%s", {bot.language[Added::history_none_message]});
             return;

@@ -109,18 +109,22 @@ TJournal::TJournal() = default;
 TJournal::~TJournal() = default;
 
 bool JournalOn(const Bot& bot) {
-    return bot.journal.store != nullptr;
+    return bot.journal.writer != nullptr;
+}
+
+JournalStore& JournalDb(Bot& bot) {
+    return bot.journal.writer->Idle();
 }
 
 void JournalOpen(Bot& bot) {
-    bot.journal.store.reset();
+    bot.journal.writer.reset();
     if (bot.options.JournalKeepDays <= 0) return;
     try {
-        bot.journal.store = std::make_unique<JournalStore>(bot.workDir, true);
+        auto store = std::make_unique<JournalStore>(bot.workDir, true);
         bot.journal.prunedAt = bot.clock.UnixNow();
-        bot.journal.store->Prune(bot.journal.prunedAt - bot.options.JournalKeepDays * kDaySeconds);
+        store->Prune(bot.journal.prunedAt - bot.options.JournalKeepDays * kDaySeconds);
+        bot.journal.writer = std::make_unique<JournalWriter>(std::move(store));
     } catch (const std::exception& error) {
-        bot.journal.store.reset();
         AddActivity(bot, ActivityCategory::Error,
                     Format("Unable to open the terrain journal (%s); changes are not journaled",
                            {error.what()}));
@@ -129,7 +133,7 @@ void JournalOpen(Bot& bot) {
 
 void JournalFailed(Bot& bot, const std::exception& error) {
     if (!JournalOn(bot)) return;
-    bot.journal.store.reset();
+    bot.journal.writer.reset();
     bot.journal.pending.clear();
     bot.journal.finished.clear();
     AddActivity(bot, ActivityCategory::Error,
@@ -148,11 +152,14 @@ void JournalFlush(Bot& bot) {
         entries.reserve(journal.finished.size());
         for (auto& [order, entry] : journal.finished) entries.push_back(std::move(entry));
         journal.finished.clear();
-        journal.store->Append(entries);
+        // A write of an earlier heartbeat that failed ends the journal here.
+        if (const std::string error = journal.writer->TakeError(); !error.empty())
+            throw ESqliteError(error);
+        journal.writer->Submit(std::move(entries));
         const int64_t now = bot.clock.UnixNow();
         if (now - journal.prunedAt >= kDaySeconds) {
             journal.prunedAt = now;
-            journal.store->Prune(now - bot.options.JournalKeepDays * kDaySeconds);
+            JournalDb(bot).Prune(now - bot.options.JournalKeepDays * kDaySeconds);
         }
     });
     Guarded(bot, [&] { RollbackHousekeeping(bot); });
@@ -185,8 +192,8 @@ CellState JournalCellState(Bot& bot, int32_t x, int32_t z) {
         if (state.marker)
             terrain = TerrainState{PackTerrain(marker.Hole, marker.Texture, marker.Rotation),
                                    marker.Height};
-        else if (bot.journal.store)
-            terrain = bot.journal.store->LastTerrain(bot.options.Login.World, x, z);
+        else if (JournalOn(bot))
+            terrain = JournalDb(bot).LastTerrain(bot.options.Login.World, x, z);
         known = bot.journal.terrain.emplace(key, terrain).first;
     }
     state.terrain = known->second;

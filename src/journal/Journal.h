@@ -18,6 +18,7 @@
 
 #include "journal/JournalStore.h"
 #include "journal/JournalTypes.h"
+#include "journal/JournalWriter.h"
 
 namespace tv {
 
@@ -41,7 +42,7 @@ public:
     TJournal& operator=(const TJournal&) = delete;
 
     // Null while the journal is off (switched off, or it failed).
-    std::unique_ptr<JournalStore> store;
+    std::unique_ptr<JournalWriter> writer;
 
     struct Pending {
         JournalCause cause;
@@ -66,8 +67,11 @@ public:
 // Opens journal.db unless JournalKeepDays is 0, then drops entries older than that many days.
 void JournalOpen(Bot& bot);
 bool JournalOn(const Bot& bot);
-// The rest of the heartbeat's entries, written in one transaction; finished rollbacks told;
-// daily pruning. Also run when a logout has taken in the world's last events.
+// journal.db for a query, once every entry handed to the writer is in it; the journal is on.
+JournalStore& JournalDb(Bot& bot);
+// The rest of the heartbeat's entries, handed to the writer for one transaction; a failed
+// write reported; finished rollbacks told; daily pruning. Also run when a logout has taken in the
+// world's last events.
 void JournalFlush(Bot& bot);
 // Login and cache clearing: what the bot knew of the cells' terrain and intents goes.
 void JournalResetWorld(Bot& bot);

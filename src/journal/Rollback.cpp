@@ -65,7 +65,7 @@ void Finished(Bot& bot, const RollbackRun& run) {
     if (run.changedMeanwhile > 0)
         message += Format(", %d changed meanwhile and left", {run.changedMeanwhile});
     AddActivity(bot, ActivityCategory::Message, message, run.actor.citizen, run.actor.name);
-    if (run.requestId != 0 && bot.journal.store) bot.journal.store->RemoveRollback(run.requestId);
+    if (run.requestId != 0 && JournalOn(bot)) JournalDb(bot).RemoveRollback(run.requestId);
 }
 
 }  // namespace
@@ -93,8 +93,8 @@ void TRollbackBook::Clear() {
 
 RollbackPlan PlanCitizenRollback(Bot& bot, const RollbackRequest& request) {
     if (!JournalOn(bot)) return {};
-    const std::vector<JournalEntry> entries = bot.journal.store->CitizenCells(
-        request.world, request.citizen, request.since, request.area);
+    const std::vector<JournalEntry> entries =
+        JournalDb(bot).CitizenCells(request.world, request.citizen, request.since, request.area);
     return PlanRollback(entries, [&](const JournalEntry& entry) {
         return entry.citizen == request.citizen && entry.time >= request.since;
     });
@@ -103,7 +103,7 @@ RollbackPlan PlanCitizenRollback(Bot& bot, const RollbackRequest& request) {
 RollbackPlan PlanSelectionRollback(Bot& bot, const std::vector<int64_t>& ids) {
     if (!JournalOn(bot)) return {};
     const std::set<int64_t> selected(ids.begin(), ids.end());
-    return PlanRollback(bot.journal.store->SelectionCells(bot.options.Login.World, ids),
+    return PlanRollback(JournalDb(bot).SelectionCells(bot.options.Login.World, ids),
                         [&](const JournalEntry& entry) { return selected.count(entry.id) != 0; });
 }
 
@@ -132,10 +132,10 @@ uint32_t StartCitizenRollback(Bot& bot, RollbackRequest request, const RollbackP
                               int32_t session) {
     if (!JournalOn(bot)) return 0;
     if (plan.cells.empty()) {
-        if (request.id != 0) bot.journal.store->RemoveRollback(request.id);
+        if (request.id != 0) JournalDb(bot).RemoveRollback(request.id);
         return 0;
     }
-    if (request.id == 0) request.id = bot.journal.store->AddRollback(request);
+    if (request.id == 0) request.id = JournalDb(bot).AddRollback(request);
     RollbackRun run;
     run.session = session;
     run.actor = {request.actor, request.actorName, JournalAction::Rollback};
@@ -228,7 +228,7 @@ void RollbackHousekeeping(Bot& bot) {
 void ResumeRollbacks(Bot& bot) {
     if (!JournalOn(bot)) return;
     try {
-        for (const RollbackRequest& request : bot.journal.store->Rollbacks(bot.options.Login.World))
+        for (const RollbackRequest& request : JournalDb(bot).Rollbacks(bot.options.Login.World))
             StartCitizenRollback(bot, request, PlanCitizenRollback(bot, request), 0);
     } catch (const std::exception& error) {
         JournalFailed(bot, error);

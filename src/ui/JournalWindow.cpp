@@ -109,7 +109,7 @@ void JournalWindow::Reload() {
     int64_t total = 0;
     std::vector<JournalEntry> entries;
     try {
-        entries = bot_.journal.store->Latest(query, kRowLimit, &total);
+        entries = JournalDb(bot_).Latest(query, kRowLimit, &total);
     } catch (const std::exception& error) {
         JournalFailed(bot_, error);
         status_->setText(QStringLiteral("The journal is off."));

@@ -143,6 +143,7 @@ TEST_F(JournalFailureTest, AWriteThatFailsSwitchesTheJournalOff) {
     other.Exec("BEGIN EXCLUSIVE");
     tb.world.UserBuild(ada, Shape(0, 0, "5"));
     Settle();
+    bot().journal.writer->Idle();  // the failed write is over
     tb.world.UserBuild(ada, Shape(1000, 0, "6"));
     Settle();
     EXPECT_FALSE(JournalOn(bot()));
