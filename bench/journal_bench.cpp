@@ -6,9 +6,11 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <vector>
 
 #include "app/Bot.h"
 #include "app/Connection.h"
@@ -86,6 +88,12 @@ void BM_JournalBytesPerEntry(benchmark::State& state) {
 }
 BENCHMARK(BM_JournalBytesPerEntry)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// With --benchmark_repetitions, the fastest repetition as well: on a shared machine the other
+// processes only ever add time, so the minimum compares journal on and off best.
+double Fastest(const std::vector<double>& times) {
+    return *std::min_element(times.begin(), times.end());
+}
+
 // A logged-in bot on a world of 201 x 201 cells, journal on or off, with `users` enabled users.
 struct Rig {
     Rig(bool journal, int users) {
@@ -150,8 +158,17 @@ void BM_Intake(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 100);
     state.SetLabel(state.range(0) ? "journal on" : "journal off");
 }
-BENCHMARK(BM_Intake)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Intake)->Arg(0)->Arg(1)->MeasureProcessCPUTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Intake)
+    ->Arg(0)
+    ->Arg(1)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Intake)
+    ->Arg(0)
+    ->Arg(1)
+    ->MeasureProcessCPUTime()
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
 
 // A heartbeat with 200 working users and nothing to journal.
 void BM_QuietTick(benchmark::State& state) {
@@ -159,8 +176,17 @@ void BM_QuietTick(benchmark::State& state) {
     for (auto _ : state) rig.Tick();
     state.SetLabel(state.range(0) ? "journal on" : "journal off");
 }
-BENCHMARK(BM_QuietTick)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_QuietTick)->Arg(0)->Arg(1)->MeasureProcessCPUTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_QuietTick)
+    ->Arg(0)
+    ->Arg(1)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_QuietTick)
+    ->Arg(0)
+    ->Arg(1)
+    ->MeasureProcessCPUTime()
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
 
 // Heartbeats while 20 users each retexture their 4 markers over and over: the commands' changes
 // come back from the world and are journaled, a transaction a tick.
@@ -187,8 +213,17 @@ void BM_BusyTick(benchmark::State& state) {
     state.counters["working"] = rig.bot->sessions.EnabledCount;
     state.SetLabel(state.range(0) ? "journal on" : "journal off");
 }
-BENCHMARK(BM_BusyTick)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_BusyTick)->Arg(0)->Arg(1)->MeasureProcessCPUTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BusyTick)
+    ->Arg(0)
+    ->Arg(1)
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BusyTick)
+    ->Arg(0)
+    ->Arg(1)
+    ->MeasureProcessCPUTime()
+    ->ComputeStatistics("min", Fastest)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tv

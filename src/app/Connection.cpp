@@ -25,6 +25,24 @@ int32_t UsableWorldSize(Bot& bot, int32_t size) {
     return kLargest;
 }
 
+// The logout flush sends five messages a second, and gives up after this long: a queue of
+// thousands would otherwise keep the operator waiting for many minutes.
+constexpr int64_t kFlushLimitMs = 30000;
+
+// What is still queued reaches the users, five messages a second; what is left after the limit
+// is dropped with an Error entry (the next login's users would not be the ones it was meant for).
+void FlushMessages(Bot& bot) {
+    const int64_t start = bot.clock.MonotonicMs();
+    do {
+        bot.sdk.aw_wait(1000);
+    } while (PumpMessages(bot) != 0 && bot.clock.MonotonicMs() - start < kFlushLimitMs);
+    if (bot.messages.Empty()) return;
+    AddActivity(bot, ActivityCategory::Error,
+                Format("Logged out with %d messages unsent: the flush stops after %d seconds",
+                       {static_cast<int>(bot.messages.Count()), kFlushLimitMs / 1000}));
+    bot.messages.Clear();
+}
+
 }  // namespace
 
 bool Login(Bot& bot) {
@@ -93,10 +111,7 @@ void LogoutClick(Bot& bot) {
     AnnounceToRightsHolders(bot);
     bot.cache.ResetCounters();
 
-    // Everything still queued reaches the users, five messages a second.
-    do {
-        bot.sdk.aw_wait(1000);
-    } while (PumpMessages(bot) != 0);
+    FlushMessages(bot);
 
     ForgetWorldState(bot);
     bot.sdk.aw_destroy();

@@ -18,8 +18,48 @@ void EnqueueReply(TAwMsgQueue& queue, int32_t session, const std::string& text) 
 }  // namespace
 
 TAwMessage& TAwMsgQueue::Append(TAwMessage message) {
-    messages_.push_back(std::move(message));
-    return messages_.back();
+    std::deque<TAwMessage>& own = bySession_[message.session];
+    if (own.empty()) turns_.push_back(message.session);
+    ++count_;
+    own.push_back(std::move(message));
+    return own.back();
+}
+
+TAwMessage TAwMsgQueue::TakeNext() {
+    const int32_t session = turns_.front();
+    turns_.pop_front();
+    auto own = bySession_.find(session);
+    TAwMessage message = std::move(own->second.front());
+    own->second.pop_front();
+    --count_;
+    if (own->second.empty())
+        bySession_.erase(own);
+    else
+        turns_.push_back(session);
+    return message;
+}
+
+std::size_t TAwMsgQueue::DropSession(int32_t session) {
+    auto own = bySession_.find(session);
+    if (own == bySession_.end()) return 0;
+    const std::size_t dropped = own->second.size();
+    bySession_.erase(own);
+    std::erase(turns_, session);
+    count_ -= dropped;
+    return dropped;
+}
+
+void TAwMsgQueue::Clear() {
+    bySession_.clear();
+    turns_.clear();
+    count_ = 0;
+}
+
+std::vector<TAwMessage> TAwMsgQueue::InSendOrder() const {
+    TAwMsgQueue copy = *this;
+    std::vector<TAwMessage> order;
+    while (!copy.Empty()) order.push_back(copy.TakeNext());
+    return order;
 }
 
 TAwMessage& EnqueueMessage(TAwMsgQueue& queue, int32_t session, MessageKind kind, uint8_t colour1,
@@ -66,10 +106,8 @@ std::size_t PumpMessages(Bot& bot) {
     TAwMsgQueue& queue = bot.messages;
     for (std::size_t sent = 0; sent < kMessagesPerPump && !queue.Empty(); ++sent) {
         // Taken off the queue before sending: the wait after the send runs handlers that may
-        // queue more messages (they go to the tail) or even pump the queue themselves.
-        TAwMessage message = queue.Head();
-        queue.RemoveHead();
-        SendQueuedMessage(bot.sdk, message);
+        // queue more messages (they join their recipient's turn) or even pump the queue.
+        SendQueuedMessage(bot.sdk, queue.TakeNext());
     }
     return queue.Count();
 }

@@ -1,12 +1,15 @@
 #pragma once
-// The outgoing message queue: everything the bot tells users goes through one FIFO, sent at most
-// five messages per heartbeat tick and only while a session exists. Reply and ReplyList are the
-// only ways the bot talks to one user: console messages prefixed "Terravane:\t".
+// The outgoing message queue: everything the bot tells users goes through it, sent at most five
+// messages per heartbeat tick and only while a session exists. Recipients take turns, one
+// message each, so one busy user cannot hold up everybody else's replies; each recipient's own
+// messages leave in the order they were queued. Reply and ReplyList are the only ways the bot
+// talks to one user: console messages prefixed "Terravane:\t".
 
 #include <cstdint>
 #include <deque>
 #include <initializer_list>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/Format.h"
@@ -34,15 +37,22 @@ struct TAwMessage {
 
 class TAwMsgQueue final {
 public:
-    std::size_t Count() const { return messages_.size(); }
-    bool Empty() const { return messages_.empty(); }
+    std::size_t Count() const { return count_; }
+    bool Empty() const { return count_ == 0; }
     TAwMessage& Append(TAwMessage message);
-    const TAwMessage& Head() const { return messages_.front(); }
-    void RemoveHead() { messages_.pop_front(); }
-    const std::deque<TAwMessage>& Messages() const { return messages_; }
+    // Takes the next message to send: the oldest of the recipient whose turn it is. A queue
+    // that is not empty is needed.
+    TAwMessage TakeNext();
+    // Drops every message to one session (a user who left); returns how many.
+    std::size_t DropSession(int32_t session);
+    void Clear();
+    // The queued messages in the order they would be sent.
+    std::vector<TAwMessage> InSendOrder() const;
 
 private:
-    std::deque<TAwMessage> messages_;
+    std::unordered_map<int32_t, std::deque<TAwMessage>> bySession_;
+    std::deque<int32_t> turns_;  // recipients with messages, whose turn comes first first
+    std::size_t count_ = 0;
 };
 
 inline constexpr const char* kReplyPrefix = "Terravane:\t";

@@ -9,6 +9,7 @@
 #include "app/Errors.h"
 #include "app/Format.h"
 #include "app/MessageQueue.h"
+#include "commands/TerrainRights.h"
 #include "events/SessionTable.h"
 
 namespace tv {
@@ -128,8 +129,9 @@ int32_t ParseCitNumFromString(Bot& bot, const std::string& text) {
         }
         return -1;
     }
+    // Decimal only: "0x10" or "$10" must not reach another citizen.
     int32_t value = 0;
-    if (!TryStrToInt(text, value)) return -2;
+    if (!ParseDecimal(text, value)) return -2;
     return value;
 }
 

@@ -16,6 +16,7 @@ namespace tv {
 
 class Bot;
 struct TTerrainSession;
+struct TRightsTarget;
 
 using CommandWords = std::vector<std::string>;
 using CommandHandler = void (*)(Bot&, TTerrainSession&, const CommandWords&);
@@ -39,7 +40,7 @@ std::vector<std::string> SplitCommandLine(const std::string& text);
 void ProcessCommand(Bot& bot, TTerrainSession& session, const std::string& text);
 bool RequireEnabled(Bot& bot, TTerrainSession& session);
 bool RequireCaretaker(Bot& bot, TTerrainSession& session);
-// A citizen number; -1 for an unknown quoted name; -2 for text that is not a number.
+// A citizen number; -1 for an unknown quoted name; -2 for text that is not a decimal number.
 int32_t ParseCitNumFromString(Bot& bot, const std::string& text);
 bool ParseCitNum(Bot& bot, TTerrainSession& session, const std::string& text, int32_t& citnum);
 
@@ -65,7 +66,10 @@ int TerrainCacheAreaCommand(Bot& bot, int32_t cellX, int32_t cellZ, int32_t citN
 int TerrainCacheAreaTexture(Bot& bot, int32_t cellX, int32_t cellZ, int32_t citNum,
                             uint16_t rotation, int32_t texture, bool hole, int32_t session,
                             int32_t boxSize);
-void NotifyRightsChange(Bot& bot, TTerrainSession& caller, const std::string& text, int32_t citnum);
+// Tells the users whose privilege or citizen number the change names, and switches every other
+// working user off.
+void NotifyRightsChange(Bot& bot, TTerrainSession& caller, const std::string& text,
+                        const TRightsTarget& target);
 
 inline constexpr const char* kHomePageUrl = "https://terravane.example.org/terravane2";
 

@@ -92,7 +92,54 @@ void MergeSort(std::vector<std::string>& items,
     }
 }
 
+bool AllDigits(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
+}
+
 }  // namespace
+
+std::string TRightsTarget::Text() const {
+    return Low == High ? std::to_string(Low) : std::to_string(Low) + "~" + std::to_string(High);
+}
+
+bool ParseDecimal(const std::string& text, int32_t& value) {
+    return WholeDecimal(text, value);
+}
+
+bool ParseRightsTarget(const std::string& text, TRightsTarget& target) {
+    const std::size_t tilde = text.find('~');
+    const std::string low = text.substr(0, tilde);
+    const std::string high = tilde == std::string::npos ? low : text.substr(tilde + 1);
+    TRightsTarget read;
+    if (!AllDigits(low) || !AllDigits(high) || !WholeDecimal(low, read.Low) ||
+        !WholeDecimal(high, read.High) || read.Low > read.High)
+        return false;
+    target = read;
+    return true;
+}
+
+bool TerrainRightsCoversAll(const TTerrainRightsList& list, const TRightsTarget& target) {
+    for (const TTerrainRightsItem& item : list)
+        if (item.Everyone() || (item.LowCitnum <= target.Low && target.High <= item.HighCitnum))
+            return true;
+    return false;
+}
+
+bool TerrainRightsCoversAny(const TTerrainRightsList& list, const TRightsTarget& target) {
+    for (const TTerrainRightsItem& item : list)
+        if (item.Everyone() || (item.LowCitnum <= target.High && target.Low <= item.HighCitnum))
+            return true;
+    return false;
+}
+
+void TerrainRightsRemoveTarget(TTerrainRightsList& list, const TRightsTarget& target) {
+    if (target.Low == target.High) return TerrainRightsRemove(list, target.Low);
+    for (std::size_t index = list.Count(); index-- > 0;) {
+        const TTerrainRightsItem& item = list.Item(index);
+        if (!item.Everyone() && target.Low <= item.LowCitnum && item.HighCitnum <= target.High)
+            list.Delete(index);
+    }
+}
 
 TTerrainRightsItem& TTerrainRightsList::Add() {
     return items_.emplace_back();

@@ -31,6 +31,26 @@ private:
     std::vector<TTerrainRightsItem> items_;
 };
 
+// Citizens Low to High, both included; one citizen when they are equal. What a chat grant or
+// revoke names.
+struct TRightsTarget {
+    int32_t Low = 0;
+    int32_t High = 0;
+    std::string Text() const;  // "7" or "5~10"
+};
+
+// Whole decimal numbers only, with an optional sign ("0x10" and "$10" are no numbers); false
+// beyond 32 bits.
+bool ParseDecimal(const std::string& text, int32_t& value);
+// A citizen number ("12") or a range of them ("5~10", rising): decimal digits, no sign, no blanks.
+bool ParseRightsTarget(const std::string& text, TRightsTarget& target);
+// One entry covers every citizen of the target (the everyone entry covers all).
+bool TerrainRightsCoversAll(const TTerrainRightsList& list, const TRightsTarget& target);
+// Some entry covers at least one citizen of the target.
+bool TerrainRightsCoversAny(const TTerrainRightsList& list, const TRightsTarget& target);
+// A single citizen: TerrainRightsRemove. A range: every entry lying wholly inside it.
+void TerrainRightsRemoveTarget(TTerrainRightsList& list, const TRightsTarget& target);
+
 // Replaces the list with the entries of `text` and returns its normalised text form. Unreadable
 // entries become citizen 0 and unreadable range bounds 0; a number beyond 32 bits is unreadable.
 std::string TerrainRightsFromString(TTerrainRightsList& list, const std::string& text);

@@ -1,7 +1,8 @@
 #pragma once
-// Replaces a file's content as a whole: the new bytes go to "<name>.tmp" in the same folder,
-// are flushed to disk, and the temporary file is renamed over the old one. A failure at any
-// step leaves the previous file as it was and raises EInOutError.
+// Replaces a file's content as a whole: the new bytes go to a temporary file of a unique name in
+// the same folder, are flushed to disk, and the temporary file is renamed over the old one. A
+// symbolic link is written through to the file it names. A failure at any step leaves the
+// previous file as it was and raises EInOutError naming what stood in the way.
 
 #include <string>
 #include <string_view>
@@ -18,5 +19,13 @@ void WriteFileAtomically(const std::string& fileName, std::string_view content,
 
 // The whole content of a file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& fileName, std::string& content);
+
+enum class FileRead { Ok, Missing, Folder, Failed };
+// Like ReadWholeFile, but says why nothing was read; `error` holds the system's reason on Failed.
+FileRead ReadFileContent(const std::string& fileName, std::string& content, std::string& error);
+
+// Writes `content` to the first free name of "<base>", "<base>-2", "<base>-3" ..., readable by the
+// owner only; returns the name used. Raises EInOutError when no copy could be written.
+std::string WriteToFreeName(const std::string& base, std::string_view content);
 
 }  // namespace tv

@@ -1,6 +1,10 @@
 #include "config/Language.h"
 
+#include "app/ActivityLog.h"
 #include "app/Bot.h"
+#include "app/Errors.h"
+#include "config/AtomicFile.h"
+#include "config/MicroXml.h"
 #include "config/XmlConfigFile.h"
 
 namespace tv {
@@ -103,6 +107,10 @@ constexpr std::array<AddedTextInfo, kAddedTextCount> kAddedTexts = {{
     {"messages", "cells_unchanged_message",
      "Some cells could not be changed: the world refused the request. They now show what the "
      "world holds."},
+    {"errors", "rights_argument_error",
+     "is not a citizen number, a range of them such as 5~10, or a citizen name in single quotes."},
+    {"errors", "own_rights_error",
+     "You cannot revoke your own terrain rights: the rights command would go with them."},
     {"commands", "history", "history"},
     {"commands", "rollback", "rollback"},
     {"commands", "confirm", "confirm"},
@@ -157,11 +165,67 @@ void LanguageCatalogue::Set(Added key, const std::string& text) {
     added_.at(static_cast<std::size_t>(key)) = text.substr(0, kLangTextLimit);
 }
 
-void LoadLanguage(Bot& bot) {
+namespace {
+
+// What reading the language file found. `fatal` is set when the file cannot serve at all
+// (missing, no name, another version); `unreadable` when its structure or version number is
+// broken, which stops the bot at start-up and otherwise keeps the texts in use.
+struct LanguageRead {
+    TXmlConfigFile file;
+    std::string fatal;
+    std::string unreadable;
+};
+
+void ReadVersion(LanguageRead& read, const std::string& name) {
+    int32_t version = 0;
+    try {
+        version = read.file.ReadInteger("terravane", "version", 0);
+    } catch (const EConvertError& error) {
+        read.unreadable = name + ": version: " + error.what();
+        return;
+    }
+    if (version != kLanguageVersion)
+        read.fatal = name + ": version " + std::to_string(version) + " where " +
+                     std::to_string(kLanguageVersion) + " is needed";
+}
+
+LanguageRead ReadLanguageFile(const Bot& bot) {
+    LanguageRead read;
     const std::string& name = bot.options.LanguageFilename;
-    TXmlConfigFile file(name.empty() ? std::string() : bot.PathOf(name).string());
-    if (file.ReadInteger("terravane", "version", 0) != kLanguageVersion)
-        bot.FatalStop("Invalid language file");
+    std::string content;
+    if (name.empty()) {
+        read.fatal = "no file is named by LanguageFilename";
+    } else if (!ReadWholeFile(bot.PathOf(name).string(), content)) {
+        read.fatal = name + " cannot be read";
+    } else {
+        try {
+            read.file.LoadFromString(content, name);
+        } catch (const EMicroXmlError& error) {
+            read.unreadable = error.what();
+            return read;
+        }
+        ReadVersion(read, name);
+    }
+    return read;
+}
+
+// One Error entry lists the catalogue texts the file lacks (they show the placeholder).
+void ReportMissingKeys(Bot& bot, const TXmlConfigFile& file) {
+    std::string missing;
+    int count = 0;
+    for (const LangKeyInfo& info : kCatalogue) {
+        if (file.ReadString(info.section, info.key, kMissingTextPlaceholder) !=
+            kMissingTextPlaceholder)
+            continue;
+        missing += (count++ ? ", " : "") + std::string(info.section) + "/" + info.key;
+    }
+    if (count > 0)
+        AddActivity(bot, ActivityCategory::Error,
+                    bot.options.LanguageFilename + ": " + std::to_string(count) +
+                        " texts are missing and read as a placeholder: " + missing);
+}
+
+void FillTexts(Bot& bot, const TXmlConfigFile& file) {
     for (std::size_t i = 0; i < kLangKeyCount; ++i) {
         const LangKeyInfo& info = kCatalogue[i];
         bot.language.Set(static_cast<Lang>(i),
@@ -170,6 +234,31 @@ void LoadLanguage(Bot& bot) {
     for (const AddedTextInfo& info : kAddedTexts)
         bot.language.Set(static_cast<Added>(&info - kAddedTexts.data()),
                          file.ReadString(info.section, info.key, info.english));
+    bot.language.MarkLoaded();
+}
+
+}  // namespace
+
+void LoadLanguage(Bot& bot) {
+    LanguageRead read = ReadLanguageFile(bot);
+    if (!read.unreadable.empty()) {
+        if (bot.language.Loaded()) {
+            const std::string message = read.unreadable + "; the texts in use are kept";
+            AddActivity(bot, ActivityCategory::Error, message);
+            bot.frontEnd.ShowError(message);
+            return;
+        }
+        // At start-up there are no texts to keep: every one is the placeholder, so no command
+        // word is empty and nothing a user types can match one.
+        FillTexts(bot, TXmlConfigFile());
+        bot.FatalStop(std::string(kInvalidLanguageFile) + ": " + read.unreadable);
+        return;
+    }
+    FillTexts(bot, read.file);
+    if (!read.fatal.empty())
+        bot.FatalStop(std::string(kInvalidLanguageFile) + ": " + read.fatal);
+    else
+        ReportMissingKeys(bot, read.file);
 }
 
 }  // namespace tv

@@ -122,6 +122,8 @@ inline constexpr const char* kMissingTextPlaceholder =
 // a missing one reads as its English text here, never as the placeholder.
 enum class Added : int {
     cells_unchanged_message,
+    rights_argument_error,
+    own_rights_error,
     cmd_history,
     cmd_rollback,
     cmd_confirm,
@@ -158,14 +160,24 @@ public:
     // Stores the text cut to its first 255 characters.
     void Set(Lang key, const std::string& text);
     void Set(Added key, const std::string& text);
+    // A load has filled the texts (a later load that fails keeps them).
+    bool Loaded() const { return loaded_; }
+    void MarkLoaded() { loaded_ = true; }
 
 private:
+    bool loaded_ = false;
     std::array<std::string, kLangKeyCount> texts_{};
     std::array<std::string, kAddedTextCount> added_{};
 };
 
-// Reads the file named by LanguageFilename (relative to the working folder). Version other than
-// 5 in section "terravane": FatalStop("Invalid language file"), then the texts are still read.
+inline constexpr const char* kInvalidLanguageFile = "Invalid language file";
+
+// Reads the file named by LanguageFilename (relative to the working folder); texts the file lacks
+// read as the placeholder, and one Error entry lists them. No file, no name, or a version other
+// than 5 in section "terravane": FatalStop("Invalid language file: <why>"), the texts still read
+// from the file. A structural error or a version that is no number: FatalStop at the first load,
+// with every text the placeholder; at a later load the texts in use are kept, with an Error entry
+// and a dialog.
 void LoadLanguage(Bot& bot);
 
 }  // namespace tv

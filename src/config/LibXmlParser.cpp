@@ -42,22 +42,6 @@ constexpr std::size_t kEntityExpansionAllowance = 1 << 20;
 
 }  // namespace
 
-std::string NormalizeWhitespace(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    bool pendingSpace = false;
-    for (char c : text) {
-        if (IsXmlSpace(c)) {
-            pendingSpace = !out.empty();
-            continue;
-        }
-        if (pendingSpace) out += ' ';
-        pendingSpace = false;
-        out += c;
-    }
-    return out;
-}
-
 TXmlParser::TXmlParser(std::string text, bool normalize)
     : text_(std::move(text)),
       normalize_(normalize),
@@ -88,12 +72,10 @@ bool TXmlParser::Scan() {
         }
         std::size_t end = text_.find('<', pos_);
         if (end == std::string::npos) end = text_.size();
-        std::string value = ExpandText(std::string_view(text_).substr(pos_, end - pos_));
+        std::string value = ExpandText(std::string_view(text_).substr(pos_, end - pos_),
+                                       normalize_ ? Spaces::Collapse : Spaces::Keep);
         pos_ = end;
-        if (normalize_) {
-            value = NormalizeWhitespace(value);
-            if (value.empty()) continue;
-        }
+        if (normalize_ && value.empty()) continue;
         partType_ = XmlPartType::Content;
         content_ = std::move(value);
         return true;
@@ -206,7 +188,8 @@ void TXmlParser::ScanStartTag() {
     ++pos_;
     name_ = ScanName();
     ScanAttributes(attributes_, false);
-    for (TXmlAttr& attribute : attributes_) attribute.Value = AttributeValue(attribute.Value);
+    for (TXmlAttr& attribute : attributes_)
+        attribute.Value = ExpandText(attribute.Value, Spaces::Attribute);
     if (At("/>")) {
         partType_ = XmlPartType::EmptyTag;
         pos_ += 2;
@@ -278,7 +261,7 @@ void TXmlParser::ScanEntityDeclaration() {
         std::string raw = ScanQuoted();
         // Later declarations of a name do not override the first, as in XML.
         if (!parameterEntity && !name.empty() && !entities_.contains(name))
-            entities_.emplace(name, ExpandText(raw));
+            entities_.emplace(name, ExpandText(raw, Spaces::Keep));
     }
     // The rest of the declaration (external identifiers and the like) is skipped.
     while (pos_ < text_.size() && text_[pos_] != '>') {
@@ -290,16 +273,30 @@ void TXmlParser::ScanEntityDeclaration() {
     if (pos_ < text_.size()) ++pos_;
 }
 
-void TXmlParser::AppendTextByte(std::string& out, std::string_view raw, std::size_t& pos) const {
-    if (utf8_)
-        out += DecodeUtf8Char(raw, pos);
-    else
-        out += raw[pos++];
+void TXmlParser::TextOut::Literal(char c) {
+    if (IsXmlSpace(c)) {
+        if (spaces == Spaces::Collapse) {
+            pendingSpace = !text.empty();
+            return;
+        }
+        if (spaces == Spaces::Attribute) c = ' ';
+    }
+    Referenced(c);
 }
 
-std::string TXmlParser::ExpandText(std::string_view raw) {
-    std::string out;
-    out.reserve(raw.size());
+void TXmlParser::TextOut::Referenced(char c) {
+    if (pendingSpace) text += ' ';
+    pendingSpace = false;
+    text += c;
+}
+
+void TXmlParser::AppendTextByte(TextOut& out, std::string_view raw, std::size_t& pos) const {
+    out.Literal(utf8_ ? DecodeUtf8Char(raw, pos) : raw[pos++]);
+}
+
+std::string TXmlParser::ExpandText(std::string_view raw, Spaces spaces) {
+    TextOut out{spaces, {}, false};
+    out.text.reserve(raw.size());
     std::size_t pos = 0;
     while (pos < raw.size()) {
         if (raw[pos] != '&') {
@@ -312,37 +309,39 @@ std::string TXmlParser::ExpandText(std::string_view raw) {
                !IsXmlSpace(raw[end]))
             ++end;
         if (end >= raw.size() || raw[end] != ';' || end == pos + 1) {
-            out += '&';
+            out.Literal('&');
             ++pos;
             continue;
         }
         AppendReference(out, raw.substr(pos + 1, end - pos - 1));
         pos = end + 1;
     }
-    return out;
+    return std::move(out.text);
 }
 
-void TXmlParser::AppendReference(std::string& out, std::string_view name) {
+// Characters given by reference are taken as they stand: whitespace written as "&#32;" or "&#9;"
+// is neither collapsed nor trimmed, which is how the writer keeps such text intact.
+void TXmlParser::AppendReference(TextOut& out, std::string_view name) {
     if (name == "lt") {
-        out += '<';
+        out.Referenced('<');
     } else if (name == "gt") {
-        out += '>';
+        out.Referenced('>');
     } else if (name == "amp") {
-        out += '&';
+        out.Referenced('&');
     } else if (name == "apos") {
-        out += '\'';
+        out.Referenced('\'');
     } else if (name == "quot") {
-        out += '"';
+        out.Referenced('"');
     } else if (name[0] == '#') {
         bool hex = name.size() > 1 && (name[1] == 'x' || name[1] == 'X');
         uint32_t code = 0;
         if (!ParseCharNumber(name.substr(hex ? 2 : 1), hex, code) || code == 0) {
-            out += ' ';
+            out.Literal(' ');
         } else if (code < 256) {
-            out += static_cast<char>(code);
+            out.Referenced(static_cast<char>(code));
         } else {
             int byte = CodePointToCp1252(code);
-            out += byte < 0 ? kUnmappableChar : static_cast<char>(byte);
+            out.Referenced(byte < 0 ? kUnmappableChar : static_cast<char>(byte));
         }
     } else {
         auto entity = entities_.find(std::string(name));
@@ -350,20 +349,13 @@ void TXmlParser::AppendReference(std::string& out, std::string_view name) {
             if (entity->second.size() > expansionBudget_)
                 throw EXmlParserError("Entity expansion exceeds the limit");
             expansionBudget_ -= entity->second.size();
-            out += entity->second;
+            for (char c : entity->second) out.Literal(c);
             return;
         }
         // An undeclared name stands for itself.
         std::size_t pos = 0;
         while (pos < name.size()) AppendTextByte(out, name, pos);
     }
-}
-
-std::string TXmlParser::AttributeValue(std::string_view raw) {
-    std::string value = ExpandText(raw);
-    for (char& c : value)
-        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
-    return value;
 }
 
 }  // namespace tv

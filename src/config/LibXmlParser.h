@@ -45,7 +45,7 @@ public:
 class TXmlParser final {
 public:
     // Content normalisation: whitespace runs become one space, ends trimmed, empty content
-    // is no part at all.
+    // is no part at all. Whitespace given as a character reference is kept as it stands.
     explicit TXmlParser(std::string text, bool normalize = true);
 
     // Moves to the next part; false at the end of the text.
@@ -80,11 +80,20 @@ private:
     void SkipPastDelimiter(std::string_view close);
     bool At(std::string_view literal) const;
 
+    // What happens to literal whitespace: kept, collapsed to one space and trimmed (content),
+    // or each tab, CR and LF made a space (attribute values).
+    enum class Spaces { Keep, Collapse, Attribute };
+    struct TextOut {
+        Spaces spaces;
+        std::string text;
+        bool pendingSpace;
+        void Literal(char c);
+        void Referenced(char c);
+    };
     // Replaces references and, in UTF-8 documents, decodes the text.
-    std::string ExpandText(std::string_view raw);
-    void AppendReference(std::string& out, std::string_view name);
-    void AppendTextByte(std::string& out, std::string_view raw, std::size_t& pos) const;
-    std::string AttributeValue(std::string_view raw);
+    std::string ExpandText(std::string_view raw, Spaces spaces);
+    void AppendReference(TextOut& out, std::string_view name);
+    void AppendTextByte(TextOut& out, std::string_view raw, std::size_t& pos) const;
 
     std::string text_;
     std::size_t pos_ = 0;
@@ -104,8 +113,5 @@ private:
     std::unordered_map<std::string, std::string> entities_;
     std::size_t expansionBudget_;
 };
-
-// Whitespace runs to one space, leading and trailing whitespace removed.
-std::string NormalizeWhitespace(std::string_view text);
 
 }  // namespace tv

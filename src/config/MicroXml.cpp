@@ -18,9 +18,26 @@ const char* kDeclarationLine = "<?xml version=\"1.0\" standalone=\"yes\"?>\r\n";
     throw EListError("Invalid list index.");
 }
 
-// Escapes the five markup characters; `utf8` also re-encodes the Windows-1252 text.
-void AppendEscaped(std::string& out, std::string_view text, bool utf8) {
-    for (char c : text) {
+enum class Written { Name, Value, Text };
+
+bool IsXmlBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Whether a blank would not read back as it stands: the reader collapses runs of blanks in
+// text and trims its ends, and turns tabs and line breaks into spaces everywhere.
+bool NeedsReference(std::string_view text, std::size_t i, Written what) {
+    const char c = text[i];
+    if (what == Written::Name || !IsXmlBlank(c)) return false;
+    if (c != ' ') return true;
+    return what == Written::Text && (i == 0 || i + 1 == text.size() || IsXmlBlank(text[i - 1]));
+}
+
+// Escapes the five markup characters; values and texts are also re-encoded from Windows-1252
+// and get the blanks that would be lost as character references.
+void AppendEscaped(std::string& out, std::string_view text, Written what) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         switch (c) {
             case '&':
                 out += "&amp;";
@@ -38,10 +55,12 @@ void AppendEscaped(std::string& out, std::string_view text, bool utf8) {
                 out += "&apos;";
                 break;
             default:
-                if (utf8)
-                    AppendCp1252AsUtf8(out, c);
-                else
+                if (NeedsReference(text, i, what))
+                    out += "&#" + std::to_string(static_cast<unsigned char>(c)) + ";";
+                else if (what == Written::Name)
                     out += c;
+                else
+                    AppendCp1252AsUtf8(out, c);
         }
     }
 }
@@ -49,20 +68,20 @@ void AppendEscaped(std::string& out, std::string_view text, bool utf8) {
 void AppendOpening(std::string& out, const TMicroXmlElement& element, std::size_t depth) {
     out.append(2 * depth, ' ');
     out += '<';
-    AppendEscaped(out, element.Name, false);
+    AppendEscaped(out, element.Name, Written::Name);
     for (std::size_t i = 0; i < element.AttributeCount(); ++i) {
         const TMicroXmlAttribute& attribute = element.Attribute(i);
         out += ' ';
-        AppendEscaped(out, attribute.Name, false);
+        AppendEscaped(out, attribute.Name, Written::Name);
         out += "=\"";
-        AppendEscaped(out, attribute.Value, true);
+        AppendEscaped(out, attribute.Value, Written::Value);
         out += '"';
     }
 }
 
 void AppendClosing(std::string& out, const TMicroXmlElement& element) {
     out += "</";
-    AppendEscaped(out, element.Name, false);
+    AppendEscaped(out, element.Name, Written::Name);
     out += ">\r\n";
 }
 
@@ -70,7 +89,7 @@ void AppendClosing(std::string& out, const TMicroXmlElement& element) {
 
 std::string XmlEscaped(std::string_view text) {
     std::string out;
-    AppendEscaped(out, text, false);
+    AppendEscaped(out, text, Written::Name);
     return out;
 }
 
@@ -137,6 +156,7 @@ TMicroXmlElement* TMicroXmlDocument::CreateRoot(const std::string& name) {
 
 void TMicroXmlDocument::LoadFromFile(const std::string& fileName) {
     root_.reset();
+    unclosed_.clear();
     std::string text;
     if (!ReadWholeFile(fileName, text)) return;
     LoadFromString(text, fileName);
@@ -144,6 +164,7 @@ void TMicroXmlDocument::LoadFromFile(const std::string& fileName) {
 
 void TMicroXmlDocument::LoadFromString(std::string_view text, const std::string& nameForErrors) {
     root_.reset();
+    unclosed_.clear();
     TXmlParser parser{std::string(text)};
     TMicroXmlElement* current = nullptr;
     std::size_t depth = 0;
@@ -192,6 +213,7 @@ void TMicroXmlDocument::LoadFromString(std::string_view text, const std::string&
     } catch (const EXmlParserError& error) {
         throw EMicroXmlError(std::string(error.what()) + " in file \"" + nameForErrors + "\"");
     }
+    if (current) unclosed_ = current->Name;
 }
 
 std::string TMicroXmlDocument::SaveToString() const {
@@ -222,7 +244,7 @@ std::string TMicroXmlDocument::SaveToString() const {
             out += " />\r\n";
         } else {
             out += '>';
-            AppendEscaped(out, element.Text, true);
+            AppendEscaped(out, element.Text, Written::Text);
             AppendClosing(out, element);
         }
     }

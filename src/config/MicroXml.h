@@ -4,7 +4,8 @@
 // Names are looked up without regard to letter case; the first match in list order wins.
 //
 // Text is Windows-1252 in memory. Documents are written as UTF-8 under a declaration that
-// names no encoding, which is exactly how they are read back, so every byte survives.
+// names no encoding, which is exactly how they are read back, so every byte survives; blanks
+// that reading would collapse or trim are written as character references, so texts survive too.
 
 #include <cstddef>
 #include <memory>
@@ -75,6 +76,8 @@ public:
     void LoadFromFile(const std::string& fileName);
     // The same from text in memory; nameForErrors stands for the file name in messages.
     void LoadFromString(std::string_view text, const std::string& nameForErrors);
+    // The innermost element the text left open (a truncated file); empty when all were closed.
+    const std::string& Unclosed() const { return unclosed_; }
 
     // Writes the whole file or nothing (EInOutError); the document is unchanged either way.
     void SaveToFile(const std::string& fileName, FileAccess access = FileAccess::Shared) const;
@@ -82,6 +85,7 @@ public:
 
 private:
     std::unique_ptr<TMicroXmlElement> root_;
+    std::string unclosed_;
 };
 
 }  // namespace tv

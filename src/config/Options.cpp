@@ -1,13 +1,9 @@
 #include "config/Options.h"
 
 #include <array>
-#include <exception>
 
-#include "app/Bot.h"
 #include "app/Errors.h"
 #include "app/Format.h"
-#include "commands/TerrainRights.h"
-#include "config/Language.h"
 #include "config/MicroXml.h"
 #include "config/TextConvert.h"
 
@@ -200,49 +196,6 @@ std::string ValueText(const Options& options, const OptionDescriptor& row) {
     return {};
 }
 
-void ReadConfigFile(Bot& bot) {
-    TMicroXmlDocument document;
-    document.LoadFromFile(bot.PathOf(kConfigFileName).string());
-    Options& options = bot.options;
-    // The first load starts from the defaults, so that a value that does not convert leaves the
-    // rows after it at their defaults rather than at zero: an empty language file name would
-    // otherwise stop the bot with "Invalid language file" and hide the real mistake.
-    if (!options.Loaded) {
-        LoadOptionGroup(options, LoginOptions(), nullptr);
-        LoadOptionGroup(options, GeneralOptions(), nullptr);
-        options.Loaded = true;
-    }
-    const TMicroXmlElement* root = document.Root();
-    if (!root) {
-        LoadOptionGroup(options, LoginOptions(), nullptr);
-        LoadOptionGroup(options, GeneralOptions(), nullptr);
-        TerrainRightsFromString(bot.rights, "*");
-    } else {
-        options.OptionFlags = 0;
-        bool sawLogin = false;
-        bool sawOptions = false;
-        for (std::size_t i = 0; i < root->ChildCount(); ++i) {
-            const TMicroXmlElement* child = root->Child(i);
-            if (SameText(child->Name, "Login")) {
-                sawLogin = true;
-                LoadOptionGroup(options, LoginOptions(), child);
-            } else if (SameText(child->Name, "Options")) {
-                sawOptions = true;
-                LoadOptionGroup(options, GeneralOptions(), child);
-                TerrainRightsFromString(bot.rights, child->ChildText("TerrainRights", "*"));
-            }
-        }
-        // A hand-written file may hold one section only: the other group takes its defaults
-        // rather than whatever happened to be in memory.
-        if (!sawLogin) LoadOptionGroup(options, LoginOptions(), nullptr);
-        if (!sawOptions) {
-            LoadOptionGroup(options, GeneralOptions(), nullptr);
-            TerrainRightsFromString(bot.rights, "*");
-        }
-    }
-    if (options.LogFileName.empty()) options.SetFlag(OptionFlag::EnableLog, false);
-}
-
 }  // namespace
 
 void Options::SetFlag(OptionFlag flag, bool on) {
@@ -273,14 +226,6 @@ int OptionFlagIndex(const std::string& key) {
     return static_cast<int>(std::get<OptionFlag>(row->Storage(scratch)));
 }
 
-void LoadOptionGroup(Options& options, std::span<const OptionDescriptor> rows,
-                     const TMicroXmlElement* element) {
-    for (const OptionDescriptor& row : rows) {
-        std::string text = element ? element->ChildText(row.Key, row.DefaultText) : row.DefaultText;
-        StoreText(options, row, text, false);
-    }
-}
-
 void SaveOptionGroup(const Options& options, std::span<const OptionDescriptor> rows,
                      TMicroXmlElement& element) {
     for (const OptionDescriptor& row : rows)
@@ -298,6 +243,23 @@ bool SetOptionText(Options& options, const std::string& key, const std::string& 
     if (!row) return false;
     StoreText(options, *row, text, true);
     return true;
+}
+
+void SetOptionDefaults(Options& options) {
+    for (const OptionDescriptor& row : kOptionTable) StoreText(options, row, row.DefaultText, true);
+}
+
+std::string LoadOptionValue(Options& options, const OptionDescriptor& row,
+                            const std::string& text) {
+    std::string problem;
+    try {
+        StoreText(options, row, text, true);
+        problem = OptionRangeProblem(options, row);
+    } catch (const EConvertError& error) {
+        problem = std::string(row.Key) + ": " + error.what();
+    }
+    if (!problem.empty()) StoreText(options, row, row.DefaultText, true);
+    return problem;
 }
 
 std::vector<std::string> OptionKeys() {
@@ -336,34 +298,6 @@ std::vector<std::string> OptionProblems(const Options& options) {
     if (std::string problem = TextureOrderProblem(options); !problem.empty())
         problems.push_back(std::move(problem));
     return problems;
-}
-
-void LoadConfiguration(Bot& bot) {
-    // The language file is loaded whatever happened to the configuration; the first error
-    // then reaches the caller.
-    std::exception_ptr failure;
-    try {
-        ReadConfigFile(bot);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    try {
-        LoadLanguage(bot);
-    } catch (...) {
-        if (!failure) failure = std::current_exception();
-    }
-    if (failure) std::rethrow_exception(failure);
-}
-
-void SaveConfiguration(Bot& bot) {
-    TMicroXmlDocument document;
-    TMicroXmlElement* root = document.CreateRoot("TerravaneConfig");
-    SaveOptionGroup(bot.options, LoginOptions(), *root->AddChild("Login"));
-    TMicroXmlElement* general = root->AddChild("Options");
-    SaveOptionGroup(bot.options, GeneralOptions(), *general);
-    general->AddChild("TerrainRights")->Text = TerrainRightsToString(bot.rights);
-    // The file holds the privilege password.
-    document.SaveToFile(bot.PathOf(kConfigFileName).string(), FileAccess::OwnerOnly);
 }
 
 }  // namespace tv

@@ -31,6 +31,15 @@ struct TTerrainLoginInfo {
     std::string PrivilegePassword;
 };
 
+// config.xml as the bot last read or wrote it.
+struct ConfigFileState {
+    // It exists but could not be used: the next save first keeps a copy of it.
+    bool Unreadable = false;
+    // What stood on disk (missing, a folder, or a digest of the bytes); a change on disk since
+    // shows as a different signature.
+    std::string Signature;
+};
+
 struct Options {
     TTerrainLoginInfo Login;
     int32_t WarnTime = 0;
@@ -48,6 +57,7 @@ struct Options {
     uint8_t OptionFlags = 0;
     int32_t JournalKeepDays = 0;  // 0: no terrain journal
     bool Loaded = false;          // a configuration load has run at least once
+    ConfigFileState ConfigFile;
 
     bool Flag(OptionFlag flag) const { return (OptionFlags >> static_cast<int>(flag)) & 1; }
     void SetFlag(OptionFlag flag, bool on);
@@ -88,11 +98,6 @@ std::span<const OptionDescriptor> GeneralOptions();
 // The row of a key (case-insensitive), or nullptr.
 const OptionDescriptor* FindOption(const std::string& key);
 
-// For each row: the text of the element's child named by the key (the default text when the
-// child is missing, or when no element is given), converted and stored. Flags are only ever
-// set here, never cleared. A text that does not convert raises EConvertError at its row.
-void LoadOptionGroup(Options& options, std::span<const OptionDescriptor> rows,
-                     const TMicroXmlElement* element);
 // Adds one child per row, named by the key, holding the value in its written form.
 void SaveOptionGroup(const Options& options, std::span<const OptionDescriptor> rows,
                      TMicroXmlElement& element);
@@ -108,6 +113,12 @@ std::optional<std::string> OptionText(const Options& options, const std::string&
 bool SetOptionText(Options& options, const std::string& key, const std::string& text);
 // Every option key in table order (Login group first).
 std::vector<std::string> OptionKeys();
+// Every option at its default; the six flags as their defaults say.
+void SetOptionDefaults(Options& options);
+// Stores a row's text from config.xml. A text that does not convert, or a value outside the
+// row's range, leaves the row at its default and is returned as the problem
+// ("WarnTime: '30s' is not a valid integer value"); empty when the value was taken.
+std::string LoadOptionValue(Options& options, const OptionDescriptor& row, const std::string& text);
 
 // A numeric option's value outside its range: "MaxQueries: 0 is outside the range 1 to 10000".
 // Empty when the value is inside it, or the option has no range.
@@ -119,9 +130,21 @@ std::string TextureOrderProblem(const Options& options);
 std::vector<std::string> OptionProblems(const Options& options);
 
 // Reads config.xml from the bot's working folder into the options and the rights list, then
-// loads the language file (also when an earlier step threw; the error then reaches the caller).
+// loads the language file. Every load starts from the defaults. A missing file leaves them and
+// gives everyone terrain rights ("*"); a file that exists but cannot be used (empty, truncated,
+// not text, a folder, malformed) gives nobody rights until it is fixed. A value that does not
+// convert or lies outside its range takes its default; a texture order that does not rise sets
+// TextureMin, DefaultTexture and TextureMax to their defaults. Each problem is one Error entry
+// naming the file (and the key and value), and all of them one dialog.
 void LoadConfiguration(Bot& bot);
-// Writes config.xml through a temporary file renamed over the old one (owner-only permissions).
+// Writes config.xml through a temporary file renamed over the old one (owner-only permissions),
+// through a symbolic link to its target. When the file on disk could not be read, a copy of it
+// is kept first as config.xml.unreadable (or -2, -3 ...); without that copy nothing is written.
 void SaveConfiguration(Bot& bot);
+// Before a chat change of the rights: when config.xml changed on disk since the bot last read or
+// wrote it, reads it again into the options and the rights list, so that the change applies on
+// top of the operator's edits. A file that is now missing or unusable leaves the settings in use
+// as they are. True when the file had changed.
+bool RereadConfigurationIfChanged(Bot& bot);
 
 }  // namespace tv

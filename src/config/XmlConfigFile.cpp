@@ -16,16 +16,20 @@ void TXmlConfigFile::Load(const std::string& fileName) {
     if (!fileName.empty() && fileName != fileName_) fileName_ = fileName;
     TMicroXmlDocument document;
     document.LoadFromFile(fileName_);
-    TakeDocument(document);
+    TakeDocument(document, fileName_);
 }
 
 void TXmlConfigFile::LoadFromString(std::string_view text, const std::string& nameForErrors) {
     TMicroXmlDocument document;
     document.LoadFromString(text, nameForErrors);
-    TakeDocument(document);
+    TakeDocument(document, nameForErrors);
 }
 
-void TXmlConfigFile::TakeDocument(const TMicroXmlDocument& document) {
+void TXmlConfigFile::TakeDocument(const TMicroXmlDocument& document, const std::string& name) {
+    // A file cut short would silently lose every parameter after the cut.
+    if (!document.Unclosed().empty())
+        throw EMicroXmlError("Element <" + document.Unclosed() + "> is not closed in file \"" +
+                             name + "\"");
     if (const TMicroXmlElement* root = document.Root()) {
         params_.clear();
         for (std::size_t i = 0; i < root->ChildCount(); ++i) {

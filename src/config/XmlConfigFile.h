@@ -29,7 +29,8 @@ public:
     explicit TXmlConfigFile(const std::string& fileName);
 
     // A file that cannot be read leaves the entries as they are; a document with a root
-    // replaces them. The list is sorted either way. Structural errors raise EMicroXmlError.
+    // replaces them. The list is sorted either way. Structural errors, and a text that ends
+    // inside an element, raise EMicroXmlError and change nothing.
     void Load(const std::string& fileName);
     void LoadFromString(std::string_view text, const std::string& nameForErrors);
     void Save(const std::string& fileName, FileAccess access = FileAccess::Shared);
@@ -48,7 +49,7 @@ public:
 private:
     // The first entry of the section with that name; an empty name finds the section's first.
     std::ptrdiff_t Find(const std::string& section, const std::string& name) const;
-    void TakeDocument(const TMicroXmlDocument& document);
+    void TakeDocument(const TMicroXmlDocument& document, const std::string& name);
     void Sort();
     TMicroXmlDocument BuildDocument();
 

@@ -313,6 +313,8 @@ void OnAvatarDelete(Bot& bot) {
     Activity(bot, ActivityCategory::Action, "Leaves world", *session);
     const bool wasEnabled = session->enabled;
     bot.sessions.Remove(number);
+    // Nobody is left to read them, and a later user may be given the same session number.
+    bot.messages.DropSession(number);
     if (wasEnabled) ChangeEnabledCount(bot, -1);
 }
 

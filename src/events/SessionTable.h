@@ -64,8 +64,8 @@ void ForgetDetachCell(TTerrainSession& session, int32_t cellX, int32_t cellZ);
 bool SetSessionEnabled(Bot& bot, TTerrainSession& session, bool enable, bool detach);
 // Every tick: warns idle enabled sessions once at WarnTime, switches them off at DisableTime.
 void CheckSessionTimeouts(Bot& bot);
-// Counts one chat command against FloodCommands (limit and window in seconds) and ejects the
-// user for FloodEjectDuration when it floods; IsFloodEjected then refuses the command.
+// Counts one chat command or marker click against FloodCommands (limit and window in seconds)
+// and ejects the user for FloodEjectDuration when it floods; IsFloodEjected then refuses it.
 void FloodCheck(Bot& bot, int32_t session);
 bool IsFloodEjected(Bot& bot, int32_t session);
 // Names of enabled sessions (all for -1, else of that privilege), sorted case-insensitively.

@@ -89,6 +89,9 @@ void ApplyClick(Bot& bot, int32_t cellX, int32_t cellZ, int32_t owner) {
     if (!session) return;
     if (!sdk.aw_has_world_right(session->privilege, right::Terrain)) return;
     if (!TerrainRightsCheckSession(bot, *session)) return;
+    // A click is work asked of the bot, like a command: a flood of clicks ejects too.
+    FloodCheck(bot, session->session);
+    if (IsFloodEjected(bot, session->session)) return;
     if (!session->enabled) {
         Reply(bot, session->session, "%s", {bot.language[Lang::not_enabled_message]});
         return;

@@ -42,7 +42,7 @@ void ScenarioRunner::Expect(const std::vector<std::string>& words) {
     const std::string& what = words[1];
 
     if (what == "console" || what == "no-console") {
-        int32_t session = StrToInt(words.at(2));
+        int32_t session = ScriptNumber(words, 2);
         std::string text = Join(words, 3);
         std::vector<std::string> since;
         std::size_t& seen = consoleSeen_[session];
@@ -85,7 +85,7 @@ void ScenarioRunner::Expect(const std::vector<std::string>& words) {
         return Check(bot.model.Status() == text, "status is " + Quoted(bot.model.Status()));
     }
     if (what == "stat") {
-        int row = StrToInt(words.at(2));
+        int row = ScriptNumber(words, 2);
         std::string text = Join(words, 3);
         const std::string& actual = bot.model.Stat(row);
         return Check(actual == text, "stat " + words[2] + " is " + Quoted(actual));
@@ -102,8 +102,8 @@ void ScenarioRunner::Expect(const std::vector<std::string>& words) {
         return Check(actual == expected, "rights are " + Quoted(actual));
     }
     if (what == "object" || what == "no-object") {
-        int32_t x = StrToInt(words.at(2));
-        int32_t z = StrToInt(words.at(3));
+        int32_t x = ScriptNumber(words, 2);
+        int32_t z = ScriptNumber(words, 3);
         const SimObject* found = nullptr;
         for (const SimObject& object : world_.Objects(WorldName()))
             if (object.x == x && object.z == z && SameText(object.model, kMarkerModel))
@@ -122,17 +122,17 @@ void ScenarioRunner::Expect(const std::vector<std::string>& words) {
             else if (words[i] == "hidden")
                 held = held && hidden;
             else if (words[i] == "owner" && i + 1 < words.size())
-                held = held && found->owner == StrToInt(words[++i]);
+                held = held && found->owner == ScriptNumber(words, ++i);
         }
         return Check(held, detail);
     }
     if (what == "terrain") {
-        int32_t cellX = StrToInt(words.at(2));
-        int32_t cellZ = StrToInt(words.at(3));
+        int32_t cellX = ScriptNumber(words, 2);
+        int32_t cellZ = ScriptNumber(words, 3);
         auto terrain = world_.TerrainAt(WorldName(), cellX, cellZ);
         int32_t value = terrain ? terrain->value : 0;
         int32_t height = terrain ? terrain->height : 0;
-        bool held = value == StrToInt(words.at(4)) && height == StrToInt(words.at(5));
+        bool held = value == ScriptNumber(words, 4) && height == ScriptNumber(words, 5);
         return Check(held, "terrain is " + std::to_string(value) + " " + std::to_string(height));
     }
     Check(false, "unknown expectation '" + what + "'");

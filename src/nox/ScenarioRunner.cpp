@@ -14,6 +14,7 @@
 #include "app/Format.h"
 #include "commands/TerrainRights.h"
 #include "config/Options.h"
+#include "config/TextConvert.h"
 #include "nox/Embedded.h"
 #include "terrain/TerrainMarker.h"
 #include "terrain/TerrainStruct.h"
@@ -23,10 +24,27 @@ namespace tv {
 namespace {
 
 constexpr int kTickMs = 250;
+// The longest `wait` or `tick` a script may ask for: a day of virtual time. A larger number is a
+// typing slip that would keep the run going for hours.
+constexpr int64_t kMaxTicks = 24 * 3600 * 4;
 
 int32_t Number(const std::vector<std::string>& words, std::size_t index) {
-    if (index >= words.size()) throw EConvertError("missing argument " + std::to_string(index));
-    return StrToInt(words[index]);
+    return ScriptNumber(words, index);
+}
+
+int32_t NumberText(const std::string& text) {
+    return ScriptNumber({text}, 0);
+}
+
+int64_t TickCount(const std::string& text, double ticksPerUnit) {
+    double count = -1;
+    try {
+        count = TextToFloat(text) * ticksPerUnit;
+    } catch (const EConvertError&) {
+    }
+    if (!(count >= 0 && count <= static_cast<double>(kMaxTicks)))
+        throw EScriptError("'" + text + "' is not a time from 0 to one day");
+    return static_cast<int64_t>(count + 0.5);
 }
 
 // Reads "key value" pairs after the fixed words of build/place into an object shape.
@@ -45,17 +63,17 @@ SimObjectSpec ObjectSpec(const std::vector<std::string>& words, std::size_t firs
         else if (key == "action")
             shape.action = value;
         else if (key == "owner")
-            shape.owner = StrToInt(value);
+            shape.owner = NumberText(value);
         else if (key == "yaw")
-            shape.yaw = StrToInt(value);
+            shape.yaw = NumberText(value);
         else if (key == "tilt")
-            shape.tilt = StrToInt(value);
+            shape.tilt = NumberText(value);
         else if (key == "roll")
-            shape.roll = StrToInt(value);
+            shape.roll = NumberText(value);
         else if (key == "type")
-            shape.type = StrToInt(value);
+            shape.type = NumberText(value);
         else
-            throw EConvertError("unknown object field '" + key + "'");
+            throw EScriptError("unknown object field '" + key + "'");
     }
     return shape;
 }
@@ -71,6 +89,14 @@ std::string RestAfterWords(const std::string& line, int wordsToSkip) {
 }
 
 }  // namespace
+
+int32_t ScriptNumber(const std::vector<std::string>& words, std::size_t index) {
+    if (index >= words.size()) throw EScriptError("a number is missing");
+    int32_t value = 0;
+    if (!ParseDecimal(words[index], value))
+        throw EScriptError("'" + words[index] + "' is not a number");
+    return value;
+}
 
 std::vector<std::string> ScenarioWords(const std::string& line) {
     std::vector<std::string> words;
@@ -93,6 +119,9 @@ std::vector<std::string> ScenarioWords(const std::string& line) {
 
 ScenarioRunner::ScenarioRunner(std::ostream& out, std::filesystem::path workDir)
     : out_(out), workDir_(std::move(workDir)), transcript_(out, [this] { return Stamp(); }) {
+    std::error_code ignored;
+    if (!workDir_.empty() && !std::filesystem::is_directory(workDir_, ignored))
+        throw EInOutError("the working folder " + workDir_.string() + " does not exist");
     if (workDir_.empty()) {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "terravane-scenario-XXXXXX").string();
@@ -126,11 +155,16 @@ bool ScenarioRunner::Run(std::istream& script) {
         if (first == std::string::npos || line[first] == '#') continue;
         try {
             Execute(line.substr(first), script);
+        } catch (const EScriptError& error) {
+            Check(false, error.what());
+        } catch (const std::out_of_range&) {
+            Check(false, "a word is missing");
         } catch (const std::exception& error) {
             // As the desktop's default error handler would: show the message and go on.
             transcript_.Dialog(error.what());
         }
     }
+    if (passed_ + failed_ == 0) Check(false, "the script checks nothing");
     transcript_.Line({Format("scenario: %d passed, %d failed", {passed_, failed_})});
     return failed_ == 0;
 }
@@ -159,7 +193,11 @@ void ScenarioRunner::Setup(const std::string& command, const std::vector<std::st
                            const std::string& line, std::istream& script) {
     if (command == "file") {
         std::string name = words.at(1);
-        std::ofstream out(workDir_ / name, std::ios::binary);
+        // A script writes only into its own working folder.
+        const bool bare = std::filesystem::path(name).filename() == name && name != "..";
+        if (!bare) Check(false, "file name '" + name + "' is not a bare name");
+        std::ofstream out;
+        if (bare) out.open(workDir_ / name, std::ios::binary);
         std::string content;
         while (std::getline(script, content)) {
             ++lineNumber_;
@@ -190,9 +228,18 @@ void ScenarioRunner::Setup(const std::string& command, const std::vector<std::st
         world_.AddCitizen(citizen, words.at(2));
         if (words.size() >= 5 && words[3] == "rights")
             for (const std::string& right : SplitCommaList(words[4]))
-                world_.SetWorldRight(WorldName(), citizen, StrToInt(right), true);
+                world_.SetWorldRight(WorldName(), citizen, NumberText(right), true);
     } else if (command == "option") {
-        pendingOptions_.emplace_back(words.at(1), words.size() > 2 ? words[2] : "");
+        // Checked now, so that a bad line fails here and never holds up the options after it.
+        const std::string value = words.size() > 2 ? words[2] : "";
+        Options scratch;
+        try {
+            if (!SetOptionText(scratch, words.at(1), value))
+                throw EScriptError("unknown option '" + words[1] + "'");
+        } catch (const EConvertError& error) {
+            throw EScriptError("option " + words[1] + ": " + error.what());
+        }
+        pendingOptions_.emplace_back(words[1], value);
     } else if (command == "rights") {
         pendingRights_ = RestAfterWords(line, 1);
     } else if (command == "place") {
@@ -214,8 +261,7 @@ void ScenarioRunner::Setup(const std::string& command, const std::vector<std::st
 }
 
 void ScenarioRunner::ApplyPendingSettings() {
-    for (const auto& [key, value] : pendingOptions_)
-        if (!SetOptionText(bot_->options, key, value)) Check(false, "unknown option '" + key + "'");
+    for (const auto& [key, value] : pendingOptions_) SetOptionText(bot_->options, key, value);
     pendingOptions_.clear();
     if (pendingRights_) TerrainRightsFromString(bot_->rights, *pendingRights_);
     pendingRights_.reset();
@@ -244,9 +290,9 @@ void ScenarioRunner::EndBot() {
     bot_.reset();
 }
 
-void ScenarioRunner::Heartbeats(int count) {
+void ScenarioRunner::Heartbeats(int64_t count) {
     Bot& bot = EnsureBot();
-    for (int i = 0; i < count; ++i) {
+    for (int64_t i = 0; i < count; ++i) {
         clock_.Advance(kTickMs);
         if (bot.timerEnabled) bot.Tick();
     }
@@ -267,10 +313,9 @@ void ScenarioRunner::Operator(const std::string& command, const std::vector<std:
             if (command == "restart") StartBot();
         }
     } else if (command == "tick") {
-        Heartbeats(words.size() > 1 ? Number(words, 1) : 1);
+        Heartbeats(words.size() > 1 ? TickCount(words[1], 1) : 1);
     } else if (command == "wait") {
-        double seconds = StrToFloat(words.at(1));
-        Heartbeats(static_cast<int>(seconds * 4 + 0.5));
+        Heartbeats(TickCount(words.at(1), 1000.0 / kTickMs));
     }
 }
 
@@ -281,7 +326,7 @@ void ScenarioRunner::User(const std::string& command, const std::vector<std::str
         std::optional<int32_t> privilege;
         std::optional<std::string> name;
         for (std::size_t i = 6; i + 1 < words.size(); i += 2) {
-            if (words[i] == "privilege") privilege = StrToInt(words[i + 1]);
+            if (words[i] == "privilege") privilege = NumberText(words[i + 1]);
             if (words[i] == "name") name = words[i + 1];
         }
         result = world_.UserEnter(Number(words, 1), Number(words, 2), Number(words, 3),

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/Clock.h"
+#include "app/Errors.h"
 #include "nox/Transcript.h"
 #include "world/SimWorld.h"
 
@@ -25,13 +26,24 @@ class Bot;
 // Splits a script line into words: blanks separate, a double-quoted word may hold blanks.
 std::vector<std::string> ScenarioWords(const std::string& line);
 
+// A script line that cannot be carried out as written: it fails the run (what the bot itself
+// raises is shown as a dialog, as the desktop would).
+class EScriptError final : public Exception {
+public:
+    using Exception::Exception;
+};
+// Word `index` as a whole decimal number; EScriptError when it is missing or is none.
+int32_t ScriptNumber(const std::vector<std::string>& words, std::size_t index);
+
 class ScenarioRunner final {
 public:
-    // workDir empty: a fresh temporary folder, removed afterwards.
+    // workDir empty: a fresh temporary folder, removed afterwards. A workDir that is no folder
+    // raises EInOutError.
     ScenarioRunner(std::ostream& out, std::filesystem::path workDir);
     ~ScenarioRunner();
 
-    // Runs the whole script; returns true when every expectation held.
+    // Runs the whole script; returns true when it checked something and every expectation held
+    // and every line could be carried out.
     bool Run(std::istream& script);
     int Passed() const { return passed_; }
     int Failed() const { return failed_; }
@@ -50,7 +62,7 @@ private:
     void StartBot();
     void EndBot();
     void ApplyPendingSettings();
-    void Heartbeats(int count);
+    void Heartbeats(int64_t count);
     std::string WorldName() const;
     std::string Stamp() const;
 

@@ -1,6 +1,8 @@
 // terravane-nox: the headless front end. Without arguments it runs the bot in real time on the
 // embedded world until SIGINT/SIGTERM; with --script it runs a scenario in virtual time.
 
+#include <unistd.h>
+
 #include <clocale>
 #include <csignal>
 #include <cstring>
@@ -24,7 +26,9 @@
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
-void RequestStop(int) {
+void RequestStop(int signal) {
+    // A second request ends the program at once, also while the logout is still sending.
+    if (stopRequested) _exit(128 + signal);
     stopRequested = 1;
 }
 

@@ -35,8 +35,8 @@ void SetPlacement(AwSdk& sdk, const TMarkerRecord& marker) {
 }
 
 // What the marker shows: texture text, visibility and owner.
-void SetLook(AwSdk& sdk, const TMarkerRecord& marker) {
-    sdk.aw_string_set(attr::ObjectDescription, TerrainMarkerDescription(marker));
+void SetLook(const Bot& bot, AwSdk& sdk, const TMarkerRecord& marker) {
+    sdk.aw_string_set(attr::ObjectDescription, TerrainMarkerDescription(bot, marker));
     sdk.aw_string_set(attr::ObjectAction, ActionOf(marker));
     sdk.aw_int_set(attr::ObjectOwner, marker.Owner);
 }
@@ -60,13 +60,19 @@ std::string TerrainMarkerDescription(const TMarkerRecord& marker) {
     }
 }
 
+std::string TerrainMarkerDescription(const Bot& bot, const TMarkerRecord& marker) {
+    const bool emptyBelowMinimum = !marker.Hole && marker.Texture == 0 &&
+                                   marker.Rotation == rotation::None && bot.options.TextureMin > 0;
+    return emptyBelowMinimum ? std::string() : TerrainMarkerDescription(marker);
+}
+
 int TerrainMarkerLoad(Bot& bot, TMarkerRecord& marker) {
     AwSdk& sdk = bot.sdk;
     sdk.aw_int_set(attr::ObjectType, 0);
     SetEmptyObjectData(sdk);
     sdk.aw_string_set(attr::ObjectModel, kMarkerModel);
     SetPlacement(sdk, marker);
-    SetLook(sdk, marker);
+    SetLook(bot, sdk, marker);
     sdk.aw_int_set(attr::ObjectNumber, 0);
     const int result = sdk.aw_object_load();
     DebugLog(bot, DebugCategory::Marker, "TerrainMarkerLoad: aw_object_load = %d", {result});
@@ -87,7 +93,7 @@ int TerrainMarkerChange(Bot& bot, TMarkerRecord& marker) {
     sdk.aw_int_set(attr::ObjectNumber, static_cast<int>(marker.Number));
     sdk.aw_string_set(attr::ObjectModel, kMarkerModel);
     SetPlacement(sdk, marker);
-    SetLook(sdk, marker);
+    SetLook(bot, sdk, marker);
     // Marked before the call so that the deletion event the change causes is not taken for a
     // user's deletion.
     TTerrainCacheX* entry = bot.cache.Entry(marker.CellX, marker.CellZ);

@@ -16,6 +16,9 @@ inline constexpr const char* kHiddenAction = "create visible no";
 
 // "hole", or the texture with ",90", ",180", ",270" for the rotation.
 std::string TerrainMarkerDescription(const TMarkerRecord& marker);
+// What a marker the bot builds or changes says: as above, except that texture 0 below TextureMin
+// keeps the empty description it came from, since "0" would read back as the default texture.
+std::string TerrainMarkerDescription(const Bot& bot, const TMarkerRecord& marker);
 
 int TerrainMarkerLoad(Bot& bot, TMarkerRecord& marker);
 int TerrainMarkerChange(Bot& bot, TMarkerRecord& marker);

@@ -50,7 +50,8 @@ TEST(BotStartup, BadConfigurationIsShownAndTheBotGoesOn) {
     t.dir.Write("config.xml",
                 "<TerravaneConfig><Options><WarnTime>soon</WarnTime></Options></TerravaneConfig>");
     Bot& bot = t.Start();
-    EXPECT_EQ(t.frontEnd.errors, Texts{"'soon' is not a valid integer value"});
+    EXPECT_EQ(t.frontEnd.errors,
+              Texts{"config.xml: WarnTime: 'soon' is not a valid integer value"});
     EXPECT_FALSE(bot.terminated);
     EXPECT_EQ(bot.model.Status(), "Ready");
     // The language was still loaded.

@@ -122,6 +122,22 @@ TEST(Logout, FlushesQueuedMessagesFivePerSecond) {
     EXPECT_EQ(bot.model.Status(), "Ready");
     EXPECT_EQ(bot.model.TrayHint(), "Terravane - (offline)");
     EXPECT_TRUE(bot.messages.Empty());
+
+    // A queue too long for 30 seconds is cut off there, with an Error entry.
+    LoginClick(bot);
+    t.Tick(2);
+    for (int i = 0; i < 400; ++i) Reply(bot, 11, "message %d", {i});
+    const int queued = static_cast<int>(bot.messages.Count()) + 1;  // and the offline notice
+    const int64_t again = t.clock.ElapsedMs();
+    const std::size_t sentBefore = sentAt.size();
+    LogoutClick(bot);
+    EXPECT_EQ(t.clock.ElapsedMs() - again, 30000);
+    EXPECT_EQ(sentAt.size() - sentBefore, 150u);
+    EXPECT_TRUE(bot.messages.Empty());
+    const Texts activity = t.ActivityMessages();
+    EXPECT_EQ(activity[activity.size() - 2],
+              Format("Logged out with %d messages unsent: the flush stops after 30 seconds",
+                     {queued - 150}));
 }
 
 TEST(Connection, RightsLostWhileAwayStopTheBotAndOfferLogin) {

@@ -40,20 +40,39 @@ TEST(Reply, QueuesConsoleMessagesForOneUser) {
     Reply(bot, 5, "%d %s", {3, "cells processed"});
     ReplyList(bot, 6, {"a", "b"});
     ASSERT_EQ(bot.messages.Count(), 2u);
-    const TAwMessage& reply = bot.messages.Messages()[0];
+    const std::vector<TAwMessage> queued = bot.messages.InSendOrder();
+    const TAwMessage& reply = queued[0];
     EXPECT_EQ(reply.session, 5);
     EXPECT_EQ(reply.kind, MessageKind::Console);
     EXPECT_EQ((std::vector<int>{reply.colour1, reply.colour2, reply.colour3}),
               (std::vector<int>{0, 0, 255}));
     EXPECT_EQ(reply.style, 0);
     EXPECT_EQ(reply.text, "Terravane:\t3 cells processed");
-    EXPECT_EQ(bot.messages.Messages()[1].session, 6);
-    EXPECT_EQ(bot.messages.Messages()[1].text, "Terravane:\ta, b");
+    EXPECT_EQ(queued[1].session, 6);
+    EXPECT_EQ(queued[1].text, "Terravane:\ta, b");
 
     // A format that does not fit raises and queues nothing.
     EXPECT_THROW(Reply(bot, 5, "%d", {"x"}), EConvertError);
     ReplyList(bot, 5, {});
     EXPECT_EQ(bot.messages.Count(), 2u);
+}
+
+TEST(TAwMsgQueue, RecipientsTakeTurnsEachKeepingItsOwnOrder) {
+    TAwMsgQueue queue;
+    for (auto [session, text] :
+         {std::pair{1, "a1"}, {1, "a2"}, {1, "a3"}, {2, "b1"}, {3, "c1"}, {3, "c2"}})
+        EnqueueMessage(queue, session, MessageKind::Console, 0, 0, 255, false, false, text);
+    auto order = [&queue] {
+        std::string texts;
+        for (const TAwMessage& message : queue.InSendOrder()) texts += message.text + " ";
+        return texts;
+    };
+    EXPECT_EQ(order(), "a1 b1 c1 a2 c2 a3 ");
+    EXPECT_EQ(queue.DropSession(3), 2u);
+    EXPECT_EQ(queue.DropSession(9), 0u);
+    EXPECT_EQ(order(), "a1 b1 a2 a3 ");
+    EXPECT_EQ(queue.TakeNext().text, "a1");
+    EXPECT_EQ(queue.Count(), 3u);
 }
 
 // A logged-in bot with user 20 in the world and nothing left to send.
@@ -116,6 +135,14 @@ TEST_F(MessagePump, ConsoleAttributesAreSetInOrderWhisperAndSayToo) {
     ASSERT_GE(actions.size(), 2u);
     EXPECT_EQ(Texts(actions.end() - 2, actions.end()),
               (Texts{"whisper(20,\"psst\")", "say(\"hello all\")"}));
+}
+
+TEST_F(MessagePump, MessagesToAUserWhoLeftAreDropped) {
+    for (int i = 0; i < 7; ++i) Reply(bot, kUser, "message %d", {i});
+    t.world.UserLeave(kUser);
+    t.Tick();  // the departure arrives in the tick's wait, before the pump
+    EXPECT_TRUE(bot.messages.Empty());
+    EXPECT_EQ(Sent(), Texts{});
 }
 
 TEST_F(MessagePump, MessagesQueuedDuringTheWaitGoToTheTail) {

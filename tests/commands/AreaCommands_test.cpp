@@ -15,7 +15,11 @@ using CellSet = std::set<std::pair<int32_t, int32_t>>;
 
 class AreaCommands : public CommandTest {
 protected:
-    AreaCommands() { options["MaxCommands"] = "0"; }
+    // Commands stay queued to be looked at (no file may hold this value).
+    void SetUp() override {
+        CommandTest::SetUp();
+        bot().options.MaxCommands = 0;
+    }
 
     // The cells of the queued commands, which must all be `state` for `session`; then cleared.
     CellSet Selected(CommandState state, int32_t session) {

@@ -140,8 +140,11 @@ TEST_F(RightsCommand, Listing) {
     EXPECT_EQ(Command(11, "t:rights"), Texts{"{not_caretaker_error}"});
 }
 
-TEST_F(RightsCommand, GrantAndRevokeReplies) {
+TEST_F(RightsCommand, GrantAndRevokeRefuseHostileArgumentsAndKeepTheOwnCitizen) {
     tb.world.AddCitizen(1234, "ada");
+    const std::string notTarget =
+        std::string("' ") + AddedInfo(Added::rights_argument_error).english;
+    const std::string own = AddedInfo(Added::own_rights_error).english;
     struct Case {
         const char* rights;
         const char* line;
@@ -161,6 +164,21 @@ TEST_F(RightsCommand, GrantAndRevokeReplies) {
         {"1", "t:rights remove 9", {"9: {citnum_no_rights_error}"}, "1"},
         {"1", "t:rights frob 9", {}, "1"},
         {"1", "t:rights add", {}, "1"},
+        // Hostile or mistyped arguments change nothing.
+        {"1,5", "t:rights remove abc", {"'abc" + notTarget}, "1,5"},
+        {"1", "t:rights add 0x10", {"'0x10" + notTarget}, "1"},
+        {"1", "t:rights add $10", {"'$10" + notTarget}, "1"},
+        {"1", "t:rights add -5", {"'-5" + notTarget}, "1"},
+        {"1", "t:rights add 10~5", {"'10~5" + notTarget}, "1"},
+        {"1", "t:rights add  7", {"'" + notTarget}, "1"},
+        {"1,5", "t:rights remove 1", {own}, "1,5"},
+        {"1~3,5", "t:rights remove 1~3", {own}, "1~3,5"},
+        // Ranges.
+        {"1", "t:rights add 5~10", {"{rights_granted_message}5~10"}, "1,5~10"},
+        {"1,5~10", "t:rights add 6~8", {"6~8: {citnum_rights_error}"}, "1,5~10"},
+        {"1,5,7~8,20", "t:rights remove 5~10", {"{rights_revoked_message}5~10"}, "1,20"},
+        {"1,5~12", "t:rights remove 5~10", {"5~10: {citnum_rights_error}"}, "1,5~12"},
+        {"1", "t:rights remove 5~10", {"5~10: {citnum_no_rights_error}"}, "1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.rights) + " " + c.line);

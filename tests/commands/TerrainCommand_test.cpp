@@ -81,9 +81,9 @@ TEST_F(Dispatcher, ParseCitNumFromString) {
     tb.world.AddCitizen(1234, "ada");
     tb.world.AddCitizen(77, "john smith");
     const std::pair<const char*, int32_t> cases[] = {
-        {"1234", 1234},   {"'ada'", 1234}, {"'ada", 1234}, {"'john smith'", 77},
-        {"'nobody'", -1}, {"''", -1},      {"abc", -2},    {"", -2},
-        {"12abc", -2},    {"-5", -5},      {"0", 0}};
+        {"1234", 1234}, {"'ada'", 1234}, {"'ada", 1234}, {"'john smith'", 77}, {"'nobody'", -1},
+        {"''", -1},     {"abc", -2},     {"", -2},       {"12abc", -2},        {"-5", -5},
+        {"0", 0},       {"0x10", -2},    {"$10", -2}};
     for (auto [text, expected] : cases)
         EXPECT_EQ(ParseCitNumFromString(bot(), text), expected) << text;
 }

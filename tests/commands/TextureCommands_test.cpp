@@ -11,9 +11,13 @@ namespace {
 class TextureCommand : public CommandTest {
 protected:
     TextureCommand() {
-        options["MaxCommands"] = "0";
         options["DefaultTexture"] = "7";
         options["TextureMin"] = "1";
+    }
+    // Commands stay queued to be looked at (no file may hold this value).
+    void SetUp() override {
+        CommandTest::SetUp();
+        bot().options.MaxCommands = 0;
     }
 };
 

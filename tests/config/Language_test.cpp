@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,12 @@ TEST(Language, ReadsKeysAsTheFileGivesThem) {
         for (std::size_t i = 0; i < kLangKeyCount; ++i)
             placeholders += bot.language[static_cast<Lang>(i)] == kMissingTextPlaceholder;
         EXPECT_EQ(placeholders, c.text == kMissingTextPlaceholder ? 83u : 82u) << c.label;
+        // One Error entry lists the missing texts.
+        const std::string entry = t.ActivityMessages().back();
+        const std::string head = "lang.xml: " + std::to_string(placeholders) +
+                                 " texts are missing and read as a placeholder: ";
+        EXPECT_EQ(entry.rfind(head, 0), 0u) << entry;
+        EXPECT_EQ(std::count(entry.begin(), entry.end(), '/'), placeholders) << entry;
     }
 }
 
@@ -116,45 +123,57 @@ TEST(Language, CutsTextsAt255Characters) {
 
 TEST(Language, WrongOrMissingFileStopsTheBot) {
     struct Case {
-        const char* label;
         const char* fileName;  // LanguageFilename
         std::string content;   // written to lang.xml
+        std::string error;     // after "Invalid language file: "
         std::string botError;  // what bot_error holds afterwards
     };
     const std::string keyed =
         "<section name=\"errors\"><param name=\"bot_error\">kept</param></section>";
+    const std::string placeholder = kMissingTextPlaceholder;
     const std::vector<Case> cases = {
-        {"version 4", "lang.xml", LanguageFile(keyed, "4"), "kept"},
-        {"no version", "lang.xml", "<XmlConfigFile>" + keyed + "</XmlConfigFile>", "kept"},
-        {"missing file", "absent.xml", "", kMissingTextPlaceholder},
-        {"empty name", "", "", kMissingTextPlaceholder},
+        {"lang.xml", LanguageFile(keyed, "4"), "lang.xml: version 4 where 5 is needed", "kept"},
+        {"lang.xml", "<XmlConfigFile>" + keyed + "</XmlConfigFile>",
+         "lang.xml: version 0 where 5 is needed", "kept"},
+        {"absent.xml", "", "absent.xml cannot be read", placeholder},
+        {"", "", "no file is named by LanguageFilename", placeholder},
+        // A broken file at start-up: no text is left empty, so no empty command word matches.
+        {"lang.xml", LanguageFile(keyed, "five"),
+         "lang.xml: version: 'five' is not a valid integer value", placeholder},
+        {"lang.xml", LanguageFile(keyed) + "</XmlConfigFile>",
+         "Mis-matched start/close tags in file \"lang.xml\"", placeholder},
+        {"lang.xml", LanguageFile(keyed).substr(0, 150),
+         "Element <section> is not closed in file \"lang.xml\"", placeholder},
     };
     for (const Case& c : cases) {
         TestBot t;
         Bot& bot = Load(t, c.content, c.fileName);
-        EXPECT_EQ(t.frontEnd.errors, Texts{"Invalid language file"}) << c.label;
-        EXPECT_TRUE(bot.terminated) << c.label;
-        EXPECT_EQ(bot.model.ConnectionState(), StatusIndex::Terminated) << c.label;
-        EXPECT_EQ(bot.language[Lang::bot_error], c.botError) << c.label;
-        EXPECT_EQ(bot.language[Lang::cmd_end], kMissingTextPlaceholder) << c.label;
+        EXPECT_EQ(t.frontEnd.errors, Texts{"Invalid language file: " + c.error});
+        EXPECT_TRUE(bot.terminated) << c.error;
+        EXPECT_EQ(bot.model.ConnectionState(), StatusIndex::Terminated) << c.error;
+        EXPECT_EQ(bot.language[Lang::bot_error], c.botError) << c.error;
+        EXPECT_EQ(bot.language[Lang::cmd_end], kMissingTextPlaceholder) << c.error;
     }
 }
 
-TEST(Language, UnreadableVersionOrStructureChangesNothing) {
+TEST(Language, LaterUnreadableFileKeepsTheTextsInUse) {
     TestBot t;
     Bot& bot = Load(t, LanguageFile("<section name=\"commands\"><param name=\"begin\">go</param>"
                                     "</section>"));
     const std::string keyed =
         "<section name=\"commands\"><param name=\"begin\">start</param></section>";
     t.dir.Write("lang.xml", LanguageFile(keyed, "five"));
-    EXPECT_EQ(ErrorOf<EConvertError>([&] { LoadLanguage(bot); }),
-              "'five' is not a valid integer value");
-    EXPECT_EQ(bot.language[Lang::cmd_begin], "go");
-
+    LoadLanguage(bot);
     t.dir.Write("lang.xml", LanguageFile(keyed) + "</XmlConfigFile>");
-    EXPECT_THROW(LoadLanguage(bot), EMicroXmlError);
+    LoadLanguage(bot);
     EXPECT_EQ(bot.language[Lang::cmd_begin], "go");
     EXPECT_FALSE(bot.terminated);
+    EXPECT_EQ(t.frontEnd.errors,
+              (Texts{"lang.xml: version: 'five' is not a valid integer value; the texts in use "
+                     "are kept",
+                     "Mis-matched start/close tags in file \"lang.xml\"; the texts in use are "
+                     "kept"}));
+    EXPECT_EQ(t.ActivityMessages().back(), t.frontEnd.errors.back());
 }
 
 }  // namespace

@@ -51,7 +51,8 @@ TEST(MicroXmlTest, ReadsTheTreeOfEachDocument) {
         {"<?xml version=\"1.0\"?><!-- top --><?pi data?><a/>", "a"},
         {"<a k='1' j=\"two\"/>", "a[k=1,j=two]"},
         {"<a k=\"1\" K=\"2\" j=\"3\" k=\"4\"/>", "a[k=4,j=3]"},
-        {"<a k=\"x&#9;y&#10;z  w\"/>", "a[k=x y z  w]"},
+        {"<a k=\"x&#9;y&#10;z  w\"/>", "a[k=x\ty\nz  w]"},
+        {"<a> &#32;x&#32; &#9; </a>", "a\" x  \t\""},
         {"<a k=\"line\r\nnext\"/>", "a[k=line  next]"},
         {"<a>&lt;&gt;&amp;&apos;&quot;</a>", "a\"<>&'\"\""},
         {"<a>&#65;&#x42;&#X43;</a>", "a\"ABC\""},
@@ -62,6 +63,12 @@ TEST(MicroXmlTest, ReadsTheTreeOfEachDocument) {
         {"text before <a>in</a> text after", "a\"in\""}, {"", "<none>"}, {"just text", "<none>"}};
     // clang-format on
     for (auto [document, tree] : cases) EXPECT_EQ(Read(document), tree) << document;
+    // A text cut short leaves its innermost open element named.
+    for (auto [text, open] : {std::pair{"<a><b>x", "b"}, {"<a><b/>", "a"}, {"<a/>", ""}}) {
+        TMicroXmlDocument document;
+        document.LoadFromString(text, "cut.xml");
+        EXPECT_EQ(document.Unclosed(), open) << text;
+    }
 }
 
 TEST(MicroXmlTest, DecodesUtf8DocumentsToWindows1252) {
@@ -150,7 +157,7 @@ TEST(MicroXmlTest, RoundTripKeepsTreeAndEveryByte) {
     std::string everyHighByte;
     for (int c = 128; c < 256; ++c) everyHighByte += static_cast<char>(c);
     root->AddChild("high")->Text = everyHighByte;
-    root->AddChild("attr")->SetAttribute("value", "caf\xE9 \x80 <&>");
+    root->AddChild("attr")->SetAttribute("value", "caf\xE9 \x80 <&>\t\r\n");
     TMicroXmlElement* parent = root->AddChild("parent");
     parent->Text = "lost";
     parent->AddChild("kid");
@@ -159,10 +166,10 @@ TEST(MicroXmlTest, RoundTripKeepsTreeAndEveryByte) {
     back.LoadFromString(document.SaveToString(), "roundtrip.xml");
     ASSERT_NE(back.Root(), nullptr);
     const TMicroXmlElement& r = *back.Root();
-    EXPECT_EQ(r.ChildText("plain", "?"), "spaced out text");
+    EXPECT_EQ(r.ChildText("plain", "?"), "  spaced   out\ttext ");
     EXPECT_EQ(r.ChildText("markup", "?"), "<tag attr=\"v\"> & 'q'");
     EXPECT_EQ(r.ChildText("high", "?"), everyHighByte);
-    EXPECT_EQ(r.Child(3)->GetAttribute("value"), "caf\xE9 \x80 <&>");
+    EXPECT_EQ(r.Child(3)->GetAttribute("value"), "caf\xE9 \x80 <&>\t\r\n");
     EXPECT_EQ(Describe(r.Child(4)), "parent(kid)");
 }
 
@@ -200,7 +207,8 @@ TEST(MicroXmlTest, FilesMissingOrUnwritable) {
     TMicroXmlDocument back;
     back.LoadFromFile(path);
     EXPECT_EQ(Describe(back.Root()), "kept\"v\"");
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 TEST(MicroXmlTest, DropsVeryDeepTreesBuiltInMemory) {

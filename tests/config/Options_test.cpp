@@ -1,10 +1,14 @@
 #include "config/Options.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,42 +80,7 @@ TEST_F(OptionsTest, DefaultsWithoutConfigFileAreSavedInTableOrder) {
     struct stat info {};
     ASSERT_EQ(stat(bot.PathOf(kConfigFileName).c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_FALSE(std::filesystem::exists(t.dir.Path() / "config.xml.tmp"));
-}
-
-TEST(Options, FlagsAreClearedOnlyWhenTheFileHasARoot) {
-    // AllowBots, AlwaysEnabled and UseSectorBox afterwards; AlwaysEnabled and UseSectorBox are
-    // set before the load.
-    const std::pair<const char*, const char*> cases[] = {
-        // Root present: every flag cleared, then the file (or a row's default "1") sets it.
-        {"<TerravaneConfig><Options><AlwaysEnabled>False</AlwaysEnabled></Options>"
-         "</TerravaneConfig>",
-         "100"},
-        {"<TerravaneConfig><Options><AllowBots>False</AllowBots></Options></TerravaneConfig>",
-         "000"},
-        {"<TerravaneConfig><Options><UseSectorBox>true</UseSectorBox></Options></TerravaneConfig>",
-         "101"},
-        // No root: the flags set before stay, and default "1" flags are added.
-        {nullptr, "111"},
-        {"", "111"},
-        {"<!-- nothing but a comment -->", "111"}};
-    for (auto [config, flags] : cases) {
-        TestBot t;
-        Bot& bot = t.Create();
-        if (config)
-            t.dir.Write("config.xml", config);
-        else
-            std::filesystem::remove(t.dir.Path() / "config.xml");
-        bot.options.OptionFlags = 0;
-        bot.options.SetFlag(OptionFlag::AlwaysEnabled, true);
-        bot.options.SetFlag(OptionFlag::UseSectorBox, true);
-        LoadConfiguration(bot);
-        std::string got;
-        for (OptionFlag flag :
-             {OptionFlag::AllowBots, OptionFlag::AlwaysEnabled, OptionFlag::UseSectorBox})
-            got += bot.options.Flag(flag) ? '1' : '0';
-        EXPECT_EQ(got, flags) << (config ? config : "(no file)");
-    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(t.dir.Path()), {}), 2);
 }
 
 // The option's text after SetOptionText, or the error that refused the text (the option then
@@ -149,6 +118,21 @@ TEST(Options, ConvertsEachKindFromItsText) {
     EXPECT_EQ(OptionText(options, "uniport"), "0");
 }
 
+// What the configuration dialog checks before it takes the values.
+TEST(Options, ProblemsNameEachValueOutsideItsRangeThenTheTextureOrder) {
+    Options options;
+    SetOptionDefaults(options);
+    EXPECT_EQ(OptionProblems(options), Texts{});
+    options.MaxQueries = 0;
+    options.FloodCommands = 0;
+    options.TextureMin = 10;
+    EXPECT_EQ(
+        OptionProblems(options),
+        (Texts{"MaxQueries: 0 is outside the range 1 to 10000",
+               "FloodCommands: 0.00 is outside the range 0.01 to 10000.00",
+               "TextureMin 10, DefaultTexture 0 and TextureMax 500 must rise in that order"}));
+}
+
 TEST(Options, FlagIndexFollowsTheBitOrder) {
     const std::pair<std::string, int> cases[] = {{"AllowBots", 0},     {"allowtourists", 1},
                                                  {"ALWAYSENABLED", 2}, {"EnableLog", 3},
@@ -160,79 +144,127 @@ TEST(Options, FlagIndexFollowsTheBitOrder) {
     }
 }
 
-TEST_F(OptionsTest, ConversionErrorStopsAtItsRowAndStillLoadsTheLanguage) {
-    WriteConfig(
-        "<TerravaneConfig><Options><WarnTime>45</WarnTime><DisableTime>soon</DisableTime>"
-        "<DefaultHeight>7</DefaultHeight></Options>"
-        "<Login><CitizenNumber>12</CitizenNumber></Login></TerravaneConfig>");
-    bot.options.DefaultHeight = 99;
-    bot.options.LanguageFilename = "english.xml";  // as an earlier load left it
-    bot.options.Loaded = true;
-    EXPECT_EQ(ErrorOf<EConvertError>([&] { LoadConfiguration(bot); }),
-              "'soon' is not a valid integer value");
-    EXPECT_EQ(bot.options.WarnTime, 45);
-    EXPECT_EQ(bot.options.DisableTime, 0);     // the failing row keeps its old value
-    EXPECT_EQ(bot.options.DefaultHeight, 99);  // so do the rows after it
-    EXPECT_EQ(bot.options.Login.CitizenNumber, 0);
-    EXPECT_NE(bot.language[Lang::bot_error], "");
-    EXPECT_NE(bot.language[Lang::bot_error], kMissingTextPlaceholder);
-}
-
-TEST_F(OptionsTest, StructuralErrorAssignsNothingButLoadsTheLanguage) {
-    WriteConfig("<TerravaneConfig><Login><UniPort>1</UniPort></Login></Options></TerravaneConfig>");
-    bot.options.LanguageFilename = "english.xml";  // as an earlier load left it
-    EXPECT_THROW(LoadConfiguration(bot), EMicroXmlError);
-    EXPECT_EQ(bot.options.Login.UniPort, 0);
+// What a load makes of config.xml: a few options and the rights in a line, and the dialog.
+TEST_F(OptionsTest, LoadNamesEachBadValueTakesItsDefaultAndNeverFailsOpen) {
+    const std::string head = "<TerravaneConfig><Login><World>w</World></Login><Options>";
+    const std::string tail = "</Options></TerravaneConfig>";
+    const std::string unreadable =
+        ". The defaults are used and nobody has terrain rights until it is fixed.";
+    struct Case {
+        std::optional<std::string> file;  // nullopt: no config.xml; "/": a folder
+        const char* loaded;  // WarnTime MaxQueries TextureMin DefaultTexture TextureMax
+                             // AllowBots EnableLog rights
+        std::string dialog;
+    };
+    // clang-format off
+    const std::vector<Case> cases = {
+        {std::nullopt, "30 5 0 0 500 True False *", ""},
+        {head + "<WarnTime>30s</WarnTime><MaxQueries>0</MaxQueries><AllowBots>False</AllowBots>"
+                "<TerrainRights>7</TerrainRights>" + tail, "30 5 0 0 500 False False 7",
+         "config.xml: WarnTime: '30s' is not a valid integer value\r\n"
+         "config.xml: MaxQueries: 0 is outside the range 1 to 10000"},
+        {head + "<TextureMin>2</TextureMin><DefaultTexture>3</DefaultTexture>"
+                "<TextureMax>16383</TextureMax><EnableLog>True</EnableLog>" + tail,
+         "30 5 2 3 16383 True True *", ""},
+        {head + "<TextureMax>16384</TextureMax>" + tail, "30 5 0 0 500 True False *",
+         "config.xml: TextureMax: 16384 is outside the range 0 to 16383"},
+        {head + "<TextureMin>10</TextureMin><TextureMax>9</TextureMax>" + tail,
+         "30 5 0 0 500 True False *",
+         "config.xml: TextureMin 10, DefaultTexture 0 and TextureMax 9 must rise in that order; "
+         "all three take their defaults (0, 0, 500)"},
+        {head + "<LogFileName /><EnableLog>True</EnableLog>" + tail, "30 5 0 0 500 True False *",
+         ""},
+        {"<terravaneconfig><OPTIONS><warntime>12</warntime><terrainrights>7,3~4</terrainrights>"
+         "</OPTIONS></terravaneconfig>", "12 5 0 0 500 True False 3~4,7", ""},
+        {"<TerravaneConfig><Login><World>w</World></Login></TerravaneConfig>",
+         "30 5 0 0 500 True False *", ""},
+        {"", "30 5 0 0 500 True False ", "config.xml: unreadable: it is empty" + unreadable},
+        {" \r\n", "30 5 0 0 500 True False ", "config.xml: unreadable: it is empty" + unreadable},
+        {"/", "30 5 0 0 500 True False ", "config.xml: unreadable: it is a folder" + unreadable},
+        {head + "<WarnTime>45</WarnTime>", "30 5 0 0 500 True False ",
+         "config.xml: unreadable: it ends inside <Options>" + unreadable},
+        {std::string("\xFF\xFE<\0T\0>\0", 8), "30 5 0 0 500 True False ",
+         "config.xml: unreadable: it is not 8-bit or UTF-8 text" + unreadable},
+        {"#!garbage", "30 5 0 0 500 True False ",
+         "config.xml: unreadable: it holds no XML element" + unreadable},
+        {"<html><body/></html>", "30 5 0 0 500 True False ",
+         "config.xml: unreadable: it has neither a Login nor an Options section" + unreadable},
+        {head + "<WarnTime>45</WarnTime></Login>" + tail, "30 5 0 0 500 True False ",
+         "config.xml: unreadable: Mis-matched start/close tags in file \"config.xml\"" +
+             unreadable},
+    };
+    // clang-format on
+    const std::filesystem::path config = t.dir.Path() / "config.xml";
+    // One bot loads them all in turn: each load starts from the defaults.
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(config);
+        if (c.file == "/")
+            std::filesystem::create_directory(config);
+        else if (c.file)
+            t.dir.Write("config.xml", *c.file);
+        t.frontEnd.errors.clear();
+        LoadConfiguration(bot);
+        std::string loaded;
+        for (const char* key : {"WarnTime", "MaxQueries", "TextureMin", "DefaultTexture",
+                                "TextureMax", "AllowBots", "EnableLog"})
+            loaded += Text(bot, key) + " ";
+        EXPECT_EQ(loaded + TerrainRightsToString(bot.rights), c.loaded) << c.dialog;
+        EXPECT_EQ(t.frontEnd.errors, c.dialog.empty() ? Texts{} : Texts{c.dialog});
+        // The last problem is also the newest Error entry; the language loaded all the same.
+        if (!c.dialog.empty()) {
+            EXPECT_EQ(c.dialog.substr(c.dialog.rfind('\n') + 1), t.ActivityMessages().back());
+        }
+        EXPECT_EQ(bot.options.ConfigFile.Unreadable,
+                  c.dialog.find(unreadable) != std::string::npos);
+    }
+    EXPECT_FALSE(bot.terminated);
     EXPECT_EQ(bot.language[Lang::cmd_begin], "begin");
 }
 
-TEST_F(OptionsTest, EmptyLogFileNameTurnsLoggingOff) {
-    for (auto [name, enabled] : {std::pair{"", false}, {"a.log", true}}) {
-        WriteConfig("<TerravaneConfig><Options><LogFileName>" + std::string(name) +
-                    "</LogFileName><EnableLog>True</EnableLog></Options></TerravaneConfig>");
+// A config.xml that could not be read is copied aside before a save replaces it.
+TEST_F(OptionsTest, UnreadableFileIsKeptBesideTheNextSave) {
+    const std::string garbage("\xFF\xFE<\0T\0", 6);
+    for (const char* copy : {"config.xml.unreadable", "config.xml.unreadable-2"}) {
+        t.dir.Write("config.xml", garbage);
         LoadConfiguration(bot);
-        EXPECT_EQ(bot.options.LogFileName, name);
-        EXPECT_EQ(bot.options.Flag(OptionFlag::EnableLog), enabled) << name;
+        SaveConfiguration(bot);
+        EXPECT_EQ(t.dir.Read(copy), garbage);
+        EXPECT_EQ(t.ActivityMessages().back(),
+                  std::string("The unreadable config.xml was kept as ") + copy);
+        EXPECT_NE(t.dir.Read("config.xml").find("<TerrainRights />"), std::string::npos);
     }
-}
-
-TEST_F(OptionsTest, SectionAndElementNamesIgnoreCase) {
-    WriteConfig(
-        "<terravaneconfig><login><citizennumber>5</citizennumber><WORLD>Mars</WORLD></login>"
-        "<OPTIONS><warntime>12</warntime><terrainrights>7,3~4</terrainrights></OPTIONS>"
-        "</terravaneconfig>");
     LoadConfiguration(bot);
-    EXPECT_EQ(bot.options.Login.CitizenNumber, 5);
-    EXPECT_EQ(bot.options.Login.World, "Mars");
-    EXPECT_EQ(bot.options.WarnTime, 12);
-    EXPECT_EQ(TerrainRightsToString(bot.rights), "3~4,7");
-}
-
-TEST_F(OptionsTest, AMissingSectionTakesItsDefaults) {
-    WriteConfig("<TerravaneConfig><Options><WarnTime>20</WarnTime></Options></TerravaneConfig>");
-    bot.options.Login.UniPort = 1;
+    SaveConfiguration(bot);
+    EXPECT_FALSE(std::filesystem::exists(t.dir.Path() / "config.xml.unreadable-3"));
+    // A file that cannot even be read (here a socket) cannot be copied: nothing is saved.
+    const std::filesystem::path config = t.dir.Path() / "config.xml";
+    std::filesystem::remove(config);
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    config.string().copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     LoadConfiguration(bot);
-    EXPECT_EQ(bot.options.Login.UniPort, 6670);
-    EXPECT_EQ(bot.options.Login.UniHost, kDefaultUniverseHost);
-    EXPECT_EQ(bot.options.WarnTime, 20);
-
-    WriteConfig("<TerravaneConfig><Login><World>w</World></Login></TerravaneConfig>");
-    TerrainRightsFromString(bot.rights, "12");
-    LoadConfiguration(bot);
-    EXPECT_EQ(bot.options.Login.World, "w");
-    EXPECT_EQ(bot.options.WarnTime, 30);
-    EXPECT_EQ(bot.options.LanguageFilename, "english.xml");
-    EXPECT_TRUE(bot.options.Flag(OptionFlag::AllowTourists));
-    EXPECT_EQ(TerrainRightsToString(bot.rights), "*");
+    EXPECT_EQ(t.frontEnd.errors.back().rfind("config.xml: unreadable: it cannot be read (", 0), 0u);
+    EXPECT_EQ(ErrorOf<EInOutError>([&] {
+                  SaveConfiguration(bot);
+              }).rfind("config.xml: not saved: the unreadable file could not be copied (", 0),
+              0u);
+    EXPECT_TRUE(std::filesystem::is_socket(config));
+    close(fd);
+    struct stat info {};
+    ASSERT_EQ(stat((t.dir.Path() / "config.xml.unreadable").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST_F(OptionsTest, SaveAndLoadKeepEveryValue) {
     LoadConfiguration(bot);
     Options& o = bot.options;
     o.Login.World = "Caf\xE9 \x80 \xFF";
-    o.Login.PrivilegePassword = "p<&>\"'w";
-    o.Login.UniPort = -3;
-    o.TextureMin = 600;
+    o.Login.PrivilegePassword = " p<&>\"'w  ord\t ";
+    o.Login.UniPort = 5670;
+    o.TextureMin = 100;
+    o.DefaultTexture = 200;
     o.FloodCommands = 3.14159;
     o.LogFileName = "logs/activity \xE9.txt";
     o.SetFlag(OptionFlag::AllowBots, false);
@@ -251,24 +283,33 @@ TEST_F(OptionsTest, SaveAndLoadKeepEveryValue) {
     EXPECT_EQ(TerrainRightsToString(back.rights), "2,9");
 }
 
-TEST_F(OptionsTest, AFailedSaveLeavesThePreviousFileIntact) {
+// The save goes through a link to its target, past leftovers of earlier saves, and names a
+// folder that stands in its way.
+TEST_F(OptionsTest, SaveWritesThroughALinkAndNamesWhatStandsInItsWay) {
+    const std::filesystem::path dir = t.dir.Path();
+    std::filesystem::create_directory(dir / "real");
+    std::filesystem::create_symlink("real/config.xml", dir / "config.xml");
+    std::filesystem::create_directory(dir / "real" / "config.xml.tmp");
+    std::filesystem::create_directory(dir / "real" /
+                                      ("config.xml.tmp-" + std::to_string(getpid()) + "-1"));
     LoadConfiguration(bot);
-    bot.options.Login.World = "first";
+    bot.options.Login.World = "linked";
     SaveConfiguration(bot);
-    const std::string before = t.dir.Read("config.xml");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "config.xml"));
+    EXPECT_NE(t.dir.Read("real/config.xml").find("<World>linked</World>"), std::string::npos);
 
-    // The temporary file cannot be created where a folder of that name stands.
-    std::filesystem::create_directory(t.dir.Path() / "config.xml.tmp");
-    bot.options.Login.World = "second";
-    EXPECT_NE(ErrorOf<EInOutError>([&] { SaveConfiguration(bot); }).find("config.xml"),
-              std::string::npos);
-    EXPECT_EQ(t.dir.Read("config.xml"), before);
-    EXPECT_EQ(bot.options.Login.World, "second");
+    // A link into a folder that does not exist: the temporary file cannot be made there.
+    std::filesystem::remove(dir / "config.xml");
+    std::filesystem::create_symlink("gone/config.xml", dir / "config.xml");
+    std::string error = ErrorOf<EInOutError>([&] { SaveConfiguration(bot); });
+    EXPECT_NE(error.find("gone/config.xml.tmp-"), std::string::npos) << error;
 
-    std::filesystem::remove(t.dir.Path() / "config.xml.tmp");
-    SaveConfiguration(bot);
-    LoadConfiguration(bot);
-    EXPECT_EQ(bot.options.Login.World, "second");
+    std::filesystem::remove(dir / "config.xml");
+    std::filesystem::create_directory(dir / "config.xml");
+    error = ErrorOf<EInOutError>([&] { SaveConfiguration(bot); });
+    EXPECT_NE(error.find("config.xml\" is a folder"), std::string::npos) << error;
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "config.xml"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // Fuzz target for the small text readers: the formatter (formats come from the language file and
 // the code), number conversions, the chat command splitter and the rights text. The input's first
-// byte picks the reader; none may crash, hang or leak, whatever the bytes.
+// byte picks the reader; none may crash, hang or leak, whatever the bytes, and each keeps the
+// properties checked below.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Errors.h"
@@ -38,14 +41,44 @@ void FuzzConversions(const std::string& text) {
     (void)tv::TryStrToFloat(text, real);
 }
 
+using Entries = std::vector<std::pair<int32_t, int32_t>>;
+
+Entries SortedEntries(const tv::TTerrainRightsList& list) {
+    Entries entries;
+    for (const tv::TTerrainRightsItem& item : list)
+        entries.emplace_back(item.LowCitnum, item.HighCitnum);
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+// The normalised text is the list's text, reads back to the same entries (their order may differ:
+// numbers and other text do not compare as a total order) and grants the same citizens; "*" and
+// only "*" grants everyone. Adding a citizen grants it; removing a number leaves no entry that
+// begins with it.
 void FuzzRights(const std::string& text) {
     tv::TTerrainRightsList list;
-    std::string normal = tv::TerrainRightsFromString(list, text);
-    // The normalised text reads back to a list of the same size (the order may differ: the
-    // comparison of numbers and text is not a total order).
+    const std::string normal = tv::TerrainRightsFromString(list, text);
+    Check(normal == tv::TerrainRightsToString(list));
     tv::TTerrainRightsList again;
     tv::TerrainRightsFromString(again, normal);
-    Check(normal == "*" || again.Count() == list.Count());
+    const bool everyone = normal == "*";
+    Check(everyone ? again.Count() == 1 && again.Item(0).Everyone()
+                   : SortedEntries(again) == SortedEntries(list));
+    std::vector<int32_t> probes{0, -1, INT32_MIN, INT32_MAX};
+    for (const tv::TTerrainRightsItem& item : list)
+        for (int64_t bound : {int64_t{item.LowCitnum}, int64_t{item.HighCitnum}})
+            for (int64_t near = bound - 1; near <= bound + 1; ++near)
+                if (near >= INT32_MIN && near <= INT32_MAX)
+                    probes.push_back(static_cast<int32_t>(near));
+    for (int32_t citizen : probes) {
+        const bool granted = tv::TerrainRightsHasCitizen(list, citizen);
+        Check(granted == tv::TerrainRightsHasCitizen(again, citizen) && (!everyone || granted));
+    }
+    const int32_t citizen = probes[probes.size() / 2];
+    tv::TerrainRightsAdd(again, citizen);
+    Check(tv::TerrainRightsHasCitizen(again, citizen));
+    tv::TerrainRightsRemove(again, citizen);
+    for (const tv::TTerrainRightsItem& item : again) Check(item.LowCitnum != citizen);
     std::vector<std::string> entries = tv::SplitCommaList(text);
     std::size_t count = entries.size();
     tv::SortNumericStrings(entries);

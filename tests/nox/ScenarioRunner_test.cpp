@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "app/Errors.h"
 #include "nox/ScenarioRunner.h"
 
 namespace tv::test {
@@ -71,6 +72,36 @@ TEST(ScenarioRunner, UserLinesReachTheBotAndConsoleExpectationsMoveOn) {
         "frobnicate\n");
     EXPECT_EQ(run.counts, (std::pair<int, int>{3, 1}));
     EXPECT_NE(run.out.str().find("unknown command 'frobnicate'"), std::string::npos);
+}
+
+TEST(ScenarioRunner, LinesThatCannotBeCarriedOutFailTheRun) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"expect console abc hello", "'abc' is not a number"},
+        {"expect terrain 1 2 0x5 0", "'0x5' is not a number"},
+        {"expect stat", "a number is missing"},
+        {"world", "a word is missing"},
+        {"option Nope 1", "unknown option 'Nope'"},
+        {"place 0 0 0 colour red", "unknown object field 'colour'"},
+        {"wait 1e12", "'1e12' is not a time from 0 to one day"},
+        {"tick -3", "'-3' is not a time from 0 to one day"},
+        {"wait soon", "'soon' is not a time from 0 to one day"},
+    };
+    for (auto [script, detail] : cases) {
+        ScriptRun run(std::string(script) + "\nexpect status Ready\n");
+        EXPECT_FALSE(run.passed) << script;
+        EXPECT_NE(run.out.str().find(std::string("\t") + detail + "\n"), std::string::npos)
+            << run.out.str();
+    }
+    ScriptRun empty("# nothing to check\n");
+    EXPECT_NE(empty.out.str().find("\texpect-failed\t1\tthe script checks nothing\n"),
+              std::string::npos);
+    // An option that does not convert fails at its line and holds up none after it.
+    ScriptRun run("option WarnTime 30s\noption DisableTime 90\nexpect option DisableTime 90\n");
+    EXPECT_EQ(run.counts, (std::pair<int, int>{1, 1}));
+    EXPECT_NE(run.out.str().find("option WarnTime: '30s' is not a valid integer value"),
+              std::string::npos);
+    std::ostringstream out;
+    EXPECT_THROW(ScenarioRunner(out, "/no/such/folder"), EInOutError);
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ Texts BotTest::Replies(int32_t session) {
 Texts BotTest::Outgoing(int32_t session) const {
     Texts texts;
     const std::string prefix = kReplyPrefix;
-    for (const TAwMessage& message : tb.bot->messages.Messages()) {
+    for (const TAwMessage& message : tb.bot->messages.InSendOrder()) {
         if (message.session != session) continue;
         std::string text = message.text;
         if (text.rfind(prefix, 0) == 0) text.erase(0, prefix.size());
