@@ -1,7 +1,7 @@
 #pragma once
 // journal.db written off the heartbeat: the heartbeat hands each tick's entries over and goes on,
 // and one writer thread appends them, a transaction a tick, in the order they came (SQLite's
-// page writes and the write-ahead log's syncs never hold up the bot). The connection is the
+// writes hold the bot up only when one takes longer than a heartbeat). The connection is the
 // writer's while it has entries to write; the bot's own queries wait until it is idle, so they
 // see every entry handed over before them. A write that fails is kept for the bot to report;
 // nothing more is written after it.
