@@ -4,10 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Qt: qt6-base-dev (Widgets, Test), libqt6gui6 carries the offscreen platform the UI tests and
-# screenshots use, qt6-qpa-plugins the desktop (xcb) one; fonts-dejavu-core gives them a font.
+# libsqlite3-dev: the terrain journal. Qt: qt6-base-dev (Widgets, Test), libqt6gui6 carries the
+# offscreen platform the UI tests and screenshots use, qt6-qpa-plugins the desktop (xcb) one;
+# fonts-dejavu-core gives them a font.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-          qt6-base-dev libqt6gui6 qt6-qpa-plugins fonts-dejavu-core)
+          libsqlite3-dev qt6-base-dev libqt6gui6 qt6-qpa-plugins fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -16,7 +16,9 @@ Bot::Bot(AwSdk& sdkRef, Clock& clockRef, FrontEnd& frontEndRef, std::filesystem:
     cache.OnCountersChanged = [this] { ShowCacheCounters(); };
 }
 
-Bot::~Bot() = default;
+Bot::~Bot() {
+    JournalFlush(*this);
+}
 
 std::filesystem::path Bot::PathOf(const std::string& name) const {
     std::filesystem::path path(name);
@@ -41,6 +43,7 @@ void Bot::Start() {
         // As any error of a window handler: shown to the operator, and the program goes on.
         frontEnd.ShowError(error.what());
     }
+    if (!terminated) JournalOpen(*this);
 }
 
 void Bot::FatalStop(const std::string& message) {
@@ -74,6 +77,7 @@ void Bot::Tick() {
     inTick_ = true;
     try {
         Heartbeat();
+        JournalFlush(*this);
         RefreshWindow();
     } catch (...) {
         inTick_ = false;
@@ -125,6 +129,7 @@ void Bot::ResetWorldState() {
     cache.ResetCounters();
     cache.CreateRows();
     world.Clear();
+    JournalResetWorld(*this);
 }
 
 int64_t Bot::WorldCellCount() const {

@@ -18,6 +18,8 @@
 #include "config/Language.h"
 #include "config/Options.h"
 #include "events/SessionTable.h"
+#include "journal/Journal.h"
+#include "journal/Rollback.h"
 #include "terrain/Reconcile.h"
 #include "terrain/Repairs.h"
 #include "terrain/TerrainCache.h"
@@ -49,12 +51,14 @@ struct WorldState {
     TTerrainCallbackList callbacks;
     TReconcileBook reconcile;  // given-up cells waiting for the world's answer
     TRepairBook repairs;       // the bot's own work on the world, until the world confirms it
+    TRollbackBook rollbacks;   // rollbacks under way
     void Clear() {
         queries.Clear();
         commands.Clear();
         callbacks.Clear();
         reconcile.Clear();
         repairs.Clear();
+        rollbacks.Clear();
     }
 };
 
@@ -88,6 +92,7 @@ public:
     LanguageCatalogue language;
     WorldState world;
     CellQueryState cellQuery;
+    TJournal journal;
 
     int32_t worldSize = 0;
     bool featuresOnline = false;

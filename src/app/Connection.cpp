@@ -97,6 +97,7 @@ void LoginClick(Bot& bot) {
         AddActivity(bot, ActivityCategory::Message, "Terrain editor online");
         bot.model.SetTrayHint(Format("Terravane - %s", {sdk.aw_string(attr::WorldName)}));
         bot.model.SetStat(8, Format("%.0n", {static_cast<double>(bot.WorldCellCount())}));
+        ResumeRollbacks(bot);
     } else {
         // A rights failure during the first wait left no session: offer a new attempt.
         bot.timerEnabled = false;
@@ -127,6 +128,8 @@ void LogoutClick(Bot& bot) {
 }
 
 void ForgetWorldState(Bot& bot) {
+    // What the world reported up to here is journaled before its lists go.
+    JournalFlush(bot);
     bot.featuresOnline = false;
     bot.cache.ResetCounters();
     bot.cache.Clear();

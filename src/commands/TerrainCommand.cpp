@@ -33,7 +33,10 @@ const std::array<CommandRow, kCommandRows> kCommandTable = {{
     {Lang::cmd_stats, nullptr, DoStatsCommand, nullptr},
     {Lang::cmd_texture, nullptr, DoTextureCommand, RequireEnabled},
     {Lang::cmd_version, nullptr, DoVersionCommand, nullptr},
-    {std::nullopt, kClearCacheWord, DoClearCacheCommand, RequireCaretaker},
+    {std::monostate{}, kClearCacheWord, DoClearCacheCommand, RequireCaretaker},
+    {Added::cmd_history, nullptr, DoHistoryCommand, nullptr},
+    {Added::cmd_rollback, nullptr, DoRollbackCommand, RequireEnabled},
+    {Added::cmd_confirm, nullptr, DoConfirmCommand, RequireEnabled},
 }};
 
 const CommandRow* FindCommandRow(const Bot& bot, const std::string& word) {
@@ -66,7 +69,9 @@ const std::array<CommandRow, kCommandRows>& CommandTable() {
 }
 
 std::string CommandWord(const Bot& bot, const CommandRow& row) {
-    return row.key ? bot.language[*row.key] : std::string(row.fixedWord);
+    if (const Lang* key = std::get_if<Lang>(&row.key)) return bot.language[*key];
+    if (const Added* key = std::get_if<Added>(&row.key)) return bot.language[*key];
+    return row.fixedWord;
 }
 
 std::vector<std::string> SplitCommandLine(const std::string& text) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "config/Language.h"
@@ -24,12 +25,13 @@ using CommandPreCheck = bool (*)(Bot&, TTerrainSession&);
 // One row of the command table. The word a user types is the language text of `key`, so a
 // translated file translates the commands too; a row without a key has a fixed word.
 struct CommandRow {
-    std::optional<Lang> key;
+    std::variant<std::monostate, Lang, Added> key;
     const char* fixedWord;
     CommandHandler handler;
     CommandPreCheck preCheck;  // null: none
 };
-inline constexpr std::size_t kCommandRows = 15;
+// The 15 rows of the bot's first commands, then the journal's history, rollback and confirm.
+inline constexpr std::size_t kCommandRows = 18;
 // Searched in order: when two keys hold the same word, the earlier row wins.
 const std::array<CommandRow, kCommandRows>& CommandTable();
 std::string CommandWord(const Bot& bot, const CommandRow& row);
@@ -55,6 +57,9 @@ void DoStatsCommand(Bot& bot, TTerrainSession& session, const CommandWords& word
 void DoTextureCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
 void DoVersionCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
 void DoClearCacheCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoHistoryCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoRollbackCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
+void DoConfirmCommand(Bot& bot, TTerrainSession& session, const CommandWords& words);
 
 int TerrainCacheAreaCommand(Bot& bot, int32_t cellX, int32_t cellZ, int32_t citNum, uint8_t state,
                             int32_t boxSize, int32_t session, bool ignoreCitnum);

@@ -10,6 +10,7 @@
 #include "commands/AreaSelection.h"
 #include "commands/TerrainCommand.h"
 #include "events/SessionTable.h"
+#include "journal/Journal.h"
 #include "terrain/MarkerIntake.h"
 #include "terrain/TerrainMarker.h"
 #include "terrain/TerrainQueue.h"
@@ -124,6 +125,7 @@ void DoSeedCommand(Bot& bot, TTerrainSession& session, const CommandWords& words
         return;
     }
 
+    JournalSeed(bot, session, marker.CellX, marker.CellZ);
     int result = TerrainMarkerLoad(bot, marker);
     if (result != 0) {
         Reply(bot, session.session, "Build error %d", {result});

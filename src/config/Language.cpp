@@ -111,6 +111,34 @@ constexpr std::array<AddedTextInfo, kAddedTextCount> kAddedTexts = {{
      "is not a citizen number, a range of them such as 5~10, or a citizen name in single quotes."},
     {"errors", "own_rights_error",
      "You cannot revoke your own terrain rights: the rights command would go with them."},
+    {"commands", "history", "history"},
+    {"commands", "rollback", "rollback"},
+    {"commands", "confirm", "confirm"},
+    {"messages", "history_message", "Terrain changes, newest first:"},
+    {"messages", "history_more_message",
+     "more changes not shown; name a citizen or a shorter span to see them."},
+    {"messages", "history_none_message", "No terrain changes were found for that."},
+    {"errors", "history_usage_error",
+     "Say t:history, optionally followed by all for the whole world, a citizen number or a name in "
+     "single quotes, and a span such as 2h or 3d."},
+    {"errors", "rollback_usage_error",
+     "Say t:rollback followed by a citizen number or a name in single quotes, a span such as 2h or "
+     "3d, and all for the whole world."},
+    {"errors", "rollback_rights_error",
+     "Only the terrain manager's own citizen and citizens with eminent domain rights may roll back "
+     "terrain changes."},
+    {"errors", "journal_off_error",
+     "The terrain journal is off, so there is no history to show or roll back."},
+    {"messages", "rollback_none_message",
+     "Nothing to roll back: that citizen changed no terrain there in that time."},
+    {"messages", "rollback_confirm_message",
+     "cells would be rolled back. Say t:confirm within 30 seconds to go ahead."},
+    {"errors", "confirm_none_error",
+     "No rollback is waiting for your confirmation; it may have expired after 30 seconds."},
+    {"messages", "rollback_queued_message", "cells queued for rollback;"},
+    {"messages", "rollback_skipped_message",
+     "cells skipped because someone else changed them since."},
+    {"messages", "rollback_finished_message", "Done: the rollback is complete."},
 }};
 
 constexpr int kLanguageVersion = 5;

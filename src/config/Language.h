@@ -120,7 +120,28 @@ inline constexpr const char* kMissingTextPlaceholder =
 
 // Texts added after the 83 of the catalogue. Language files written before them lack them, so
 // a missing one reads as its English text here, never as the placeholder.
-enum class Added : int { cells_unchanged_message, rights_argument_error, own_rights_error, Count };
+enum class Added : int {
+    cells_unchanged_message,
+    rights_argument_error,
+    own_rights_error,
+    cmd_history,
+    cmd_rollback,
+    cmd_confirm,
+    history_message,
+    history_more_message,
+    history_none_message,
+    history_usage_error,
+    rollback_usage_error,
+    rollback_rights_error,
+    journal_off_error,
+    rollback_none_message,
+    rollback_confirm_message,
+    confirm_none_error,
+    rollback_queued_message,
+    rollback_skipped_message,
+    rollback_finished_message,
+    Count
+};
 
 inline constexpr std::size_t kAddedTextCount = static_cast<std::size_t>(Added::Count);
 

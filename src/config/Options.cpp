@@ -13,7 +13,7 @@ namespace {
 
 using K = OptionKind;
 
-constexpr std::array<OptionDescriptor, 23> kOptionTable = {{
+constexpr std::array<OptionDescriptor, 24> kOptionTable = {{
     {"CitizenNumber",
      K::Integer,
      "0",
@@ -147,6 +147,12 @@ constexpr std::array<OptionDescriptor, 23> kOptionTable = {{
      false,
      [](Options&) -> OptionStorage { return OptionFlag::UseSectorBox; },
      {}},
+    {"JournalKeepDays",
+     K::Integer,
+     "90",
+     false,
+     [](Options& o) -> OptionStorage { return &o.JournalKeepDays; },
+     {0, 36500, true}},
 }};
 
 constexpr std::size_t kLoginRowCount = 5;

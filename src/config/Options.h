@@ -1,6 +1,6 @@
 #pragma once
-// The 23 options of the bot, their table (key, kind, default), and config.xml, which holds them
-// together with the terrain rights list. Options are read live by every unit.
+// The options of the bot (23, and the journal's), their table (key, kind, default), and config.xml,
+// which holds them together with the terrain rights list. Options are read live by every unit.
 
 #include <cstdint>
 #include <optional>
@@ -55,7 +55,8 @@ struct Options {
     std::string LanguageFilename;
     std::string LogFileName;
     uint8_t OptionFlags = 0;
-    bool Loaded = false;  // a configuration load has run at least once
+    int32_t JournalKeepDays = 0;  // 0: no terrain journal
+    bool Loaded = false;          // a configuration load has run at least once
     ConfigFileState ConfigFile;
 
     bool Flag(OptionFlag flag) const { return (OptionFlags >> static_cast<int>(flag)) & 1; }
@@ -91,7 +92,7 @@ struct OptionDescriptor {
 // The highest texture number the packed terrain value can carry (bits 0-13; 14 and 15 rotate).
 inline constexpr int32_t kTextureLimit = 16383;
 
-// Rows 1-5, the `Login` section, and rows 6-23, the `Options` section.
+// Rows 1-5, the `Login` section, and rows 6-24, the `Options` section.
 std::span<const OptionDescriptor> LoginOptions();
 std::span<const OptionDescriptor> GeneralOptions();
 // The row of a key (case-insensitive), or nullptr.

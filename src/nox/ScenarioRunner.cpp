@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <istream>
@@ -16,6 +17,7 @@
 #include "config/TextConvert.h"
 #include "nox/Embedded.h"
 #include "terrain/TerrainMarker.h"
+#include "terrain/TerrainStruct.h"
 
 namespace tv {
 
@@ -175,7 +177,7 @@ void ScenarioRunner::Execute(const std::string& line, std::istream& script) {
     std::vector<std::string> words = ScenarioWords(line);
     const std::string& command = words[0];
     static const char* const kSetup[] = {"file",   "world",  "botcitizen", "citizen",
-                                         "option", "rights", "place"};
+                                         "option", "rights", "place",      "fill"};
     static const char* const kOperator[] = {"start",   "login", "logout", "close",
                                             "restart", "tick",  "wait"};
     static const char* const kUser[] = {"enter",  "move",  "leave",  "say",        "build",
@@ -246,6 +248,18 @@ void ScenarioRunner::Setup(const std::string& command, const std::vector<std::st
         pendingRights_ = RestAfterWords(line, 1);
     } else if (command == "place") {
         world_.PlaceObject(WorldName(), ObjectSpec(words, 1));
+    } else if (command == "fill") {
+        // fill CX0 CZ0 CX1 CZ1 [desc D] ...: a marker on every cell anchor of the block.
+        std::vector<std::string> fields = {command, "0", "0", "0"};
+        fields.insert(fields.end(), words.begin() + std::min<std::size_t>(5, words.size()),
+                      words.end());
+        SimObjectSpec shape = ObjectSpec(fields, 1);
+        for (int32_t z = Number(words, 2); z <= Number(words, 4); ++z)
+            for (int32_t x = Number(words, 1); x <= Number(words, 3); ++x) {
+                shape.x = x * kCellSpan;
+                shape.z = z * kCellSpan;
+                world_.PlaceObject(WorldName(), shape);
+            }
     }
     if (bot_) ApplyPendingSettings();
 }

@@ -10,6 +10,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/Bot.h"
 #include "app/Connection.h"
@@ -17,6 +18,7 @@
 #include "commands/TerrainRights.h"
 #include "nox/DemoScene.h"
 #include "nox/Embedded.h"
+#include "nox/JournalCli.h"
 #include "nox/ScenarioRunner.h"
 #include "nox/TickSchedule.h"
 #include "nox/Transcript.h"
@@ -35,11 +37,17 @@ struct Arguments {
     std::filesystem::path dir;
     std::optional<std::string> script;
     bool demo = false;
+    std::optional<std::string> journal;  // --history or --rollback
+    std::vector<std::string> journalArgs;
 };
 
 void Usage() {
     std::cerr << "usage: terravane-nox [--dir DIR] [--demo]\n"
-                 "       terravane-nox [--dir DIR] --script FILE|-\n";
+                 "       terravane-nox [--dir DIR] --script FILE|-\n"
+                 "       terravane-nox [--dir DIR] --history [--citizen N] [--since SPAN] "
+                 "[--cell X Z] [--world NAME] [--limit N]\n"
+                 "       terravane-nox [--dir DIR] --rollback CITIZEN SPAN [--cell X Z] "
+                 "[--world NAME]\n";
 }
 
 std::optional<Arguments> Parse(int argc, char** argv) {
@@ -52,7 +60,12 @@ std::optional<Arguments> Parse(int argc, char** argv) {
             args.script = argv[++i];
         else if (arg == "--demo")
             args.demo = true;
-        else
+        else if (arg == "--history" || arg == "--rollback") {
+            // The rest of the line belongs to the journal's command.
+            args.journal = arg;
+            args.journalArgs.assign(argv + i + 1, argv + argc);
+            break;
+        } else
             return std::nullopt;
     }
     return args;
@@ -126,6 +139,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
+        const std::filesystem::path dir =
+            args->dir.empty() ? std::filesystem::current_path() : args->dir;
+        if (args->journal == "--history")
+            return tv::PrintJournalHistory(dir, args->journalArgs, std::cout, std::cerr);
+        if (args->journal == "--rollback")
+            return tv::QueueJournalRollback(dir, args->journalArgs, std::cout, std::cerr);
         return args->script ? RunScript(*args) : RunRealTime(*args);
     } catch (const std::exception& error) {
         std::cerr << "terravane-nox: " << error.what() << "\n";

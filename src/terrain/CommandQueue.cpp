@@ -6,6 +6,8 @@
 #include "app/Bot.h"
 #include "app/Format.h"
 #include "app/MessageQueue.h"
+#include "journal/Journal.h"
+#include "journal/Rollback.h"
 #include "terrain/Reconcile.h"
 #include "terrain/TerrainCallback.h"
 #include "terrain/TerrainMarker.h"
@@ -110,9 +112,26 @@ Outcome Remove(Bot& bot, TTerrainCommand& command, TMarkerRecord& marker, bool k
     return Outcome::Sent;
 }
 
+// A rollback's cell; a cell the cache does not know yet waits for its query.
+Outcome Restore(Bot& bot, TTerrainCommand& command) {
+    const RestoreStep step = RestoreCell(bot, command);
+    switch (step.kind) {
+        case RestoreStep::Kind::Sent:
+            Track(step.record, command);
+            return Outcome::Sent;
+        case RestoreStep::Kind::Wait:
+            return Outcome::Retry;
+        case RestoreStep::Kind::Refused:
+            return Refused(bot, command, step.reason, "Unable to restore marker @ %s");
+        default:
+            return Outcome::Nothing;
+    }
+}
+
 Outcome Execute(Bot& bot, TTerrainCommand& command) {
     // A cell the bot forgot after a refusal is not known again until the world answered for it.
     if (JoinReconciliation(bot, RequestOf(command))) return Outcome::Stopped;
+    JournalCommandStep(bot, command);
     TMarkerRecord marker;
     TerrainMarkerInit(marker);
     bot.cache.ReadMarker(marker, command.CellX, command.CellZ, -1);
@@ -126,6 +145,8 @@ Outcome Execute(Bot& bot, TTerrainCommand& command) {
             return Remove(bot, command, marker, true);
         case CommandState::TEXTURE:
             return Texture(bot, command, marker);
+        case CommandState::RESTORE:
+            return Restore(bot, command);
         default:
             return Outcome::Nothing;
     }
@@ -188,6 +209,8 @@ const char* CommandStateName(CommandState state) {
             return "SHOW";
         case CommandState::TEXTURE:
             return "TEXTURE";
+        case CommandState::RESTORE:
+            return "RESTORE";
     }
     return "INVALID";
 }
@@ -217,6 +240,7 @@ TTerrainCommand* TerrainQueueCommand(Bot& bot, int32_t cellX, int32_t cellZ, Com
         command->Rotation = rotation;
     }
     TTerrainCommand* added = command.get();
+    JournalCommandQueued(bot, *added);
     if (priority)
         bot.world.commands.AddFirst(std::move(command));
     else

@@ -11,6 +11,7 @@
 #include "app/Bot.h"
 #include "app/MessageQueue.h"
 #include "terrain/Repairs.h"
+#include "journal/Journal.h"
 #include "terrain/TerrainCallback.h"
 #include "terrain/TerrainMarker.h"
 #include "terrain/TerrainQueue.h"
@@ -211,6 +212,7 @@ void TerrainCacheMarkerAdd(Bot& bot, TMarkerRecord& marker, int32_t yaw, int32_t
     if (!InCacheRows(marker.CellZ)) return;
     // An object the bot is removing is never a cell's marker, however the world reports it.
     if (RepairRemoving(bot, marker.Number)) return;
+    const JournalEventScope journal(bot, marker, live, yaw, tilt, roll);
     const int32_t builder = bot.sdk.aw_int(attr::ObjectSession);
     // A cell query reports objects, not builders: only a live addition has one.
     TTerrainSession* session = live ? ActingSession(bot, builder) : nullptr;
@@ -282,6 +284,7 @@ void TerrainCacheMarkerAdd(Bot& bot, TMarkerRecord& marker, int32_t yaw, int32_t
 
 void TerrainCacheMarkerDelete(Bot& bot, int32_t cellX, int32_t cellZ, int32_t id) {
     if (!InCacheRows(cellZ)) return;
+    const JournalEventScope journal(bot, cellX, cellZ, id);
     const int32_t actor = bot.sdk.aw_int(attr::ObjectSession);
     const bool byBot = actor == bot.sdk.aw_session();
     TTerrainSession* session = byBot ? nullptr : bot.sessions.FindSession(actor);

@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 #include "app/ActivityLog.h"
 #include "app/Bot.h"
 #include "app/Format.h"
 #include "app/MessageQueue.h"
+#include "journal/Rollback.h"
 #include "terrain/TerrainCache.h"
 #include "terrain/TerrainStruct.h"
 
@@ -22,8 +24,12 @@ bool SameCell(const TReconcileCell& request, int32_t cellX, int32_t cellZ) {
 }
 
 // Whether the cell as the world holds it is what the request asked for.
-bool Reached(const TReconcileCell& request, bool standing, const TMarkerRecord& marker) {
+bool Reached(const Bot& bot, const TReconcileCell& request, bool standing,
+             const TMarkerRecord& marker) {
     switch (request.State) {
+        case CommandState::RESTORE:
+            return RestoreReached(bot, request.Batch, request.CellX, request.CellZ, standing,
+                                  marker);
         case CommandState::DELETE:
         case CommandState::DETACH:
             return !standing;
@@ -69,7 +75,7 @@ namespace {
 struct StateFacts {
     CallbackType type;
     const char* verb;
-    Lang finished;
+    std::optional<Lang> finished;  // none: the rollback tells its user itself
 };
 constexpr StateFacts kStateFacts[] = {
     {CallbackType::None, "changing", Lang::show_hide_finished_message},
@@ -78,6 +84,7 @@ constexpr StateFacts kStateFacts[] = {
     {CallbackType::ShowHide, "hiding", Lang::show_hide_finished_message},
     {CallbackType::ShowHide, "showing", Lang::show_hide_finished_message},
     {CallbackType::Texture, "texturing", Lang::texture_finished_message},
+    {CallbackType::Restore, "restoring", std::nullopt},
 };
 
 const StateFacts& FactsOf(CommandState state) {
@@ -101,6 +108,8 @@ CommandState CommandStateOf(const TTerrainCallback& record) {
             return record.Show ? CommandState::SHOW : CommandState::HIDE;
         case CallbackType::Texture:
             return CommandState::TEXTURE;
+        case CallbackType::Restore:
+            return CommandState::RESTORE;
         default:
             return CommandState::INVALID;
     }
@@ -111,8 +120,9 @@ const char* RefusalVerb(CommandState state) {
 }
 
 void FinishCommandIfLast(Bot& bot, int32_t session, CommandState state) {
-    if (state == CommandState::INVALID) return;
-    FinishIfLast(bot, session, CallbackTypeOf(state), bot.language[FactsOf(state).finished]);
+    const StateFacts& facts = FactsOf(state);
+    if (state == CommandState::INVALID || !facts.finished) return;
+    FinishIfLast(bot, session, facts.type, bot.language[*facts.finished]);
 }
 
 bool RefusalExpired(Bot& bot, TRefusal& refusal, int32_t startedAt) {
@@ -185,19 +195,20 @@ bool ReconcileCell(Bot& bot, int32_t cellX, int32_t cellZ) {
     TMarkerRecord marker;
     TerrainMarkerInit(marker);
     const bool standing = bot.cache.ReadMarker(marker, cellX, cellZ, -1) != -1 && marker.Id != 0;
-    const bool detach = std::any_of(requests.begin(), requests.end(), [](const TReconcileCell& r) {
-        return r.State == CommandState::DETACH;
+    // A rollback's terrain is the bot's own choice for the cell, set already.
+    const bool keep = std::any_of(requests.begin(), requests.end(), [](const TReconcileCell& r) {
+        return r.State == CommandState::DETACH || r.State == CommandState::RESTORE;
     });
     // The terrain follows the marker the world holds; without one it goes back to the default,
     // unless a detach asked for the terrain to stay.
     if (standing)
         ApplyMarkerTerrain(bot, marker);
-    else if (!detach)
+    else if (!keep)
         TerrainCacheSetTerrain(bot, cellX, cellZ, PackTerrain(false, 0, 0),
                                bot.options.DefaultHeight);
     std::set<std::pair<int32_t, CommandState>> finished;
     for (const TReconcileCell& request : requests) {
-        if (!Reached(request, standing, marker))
+        if (!Reached(bot, request, standing, marker))
             TellUnchanged(bot, request);
         else if (finished.insert({request.Session, request.State}).second)
             FinishCommandIfLast(bot, request.Session, request.State);

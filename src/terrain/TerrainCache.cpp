@@ -7,6 +7,7 @@
 #include "app/Bot.h"
 #include "app/Format.h"
 #include "terrain/Repairs.h"
+#include "journal/Journal.h"
 #include "terrain/TerrainStruct.h"
 
 namespace tv {
@@ -262,6 +263,8 @@ int TerrainCacheSetTerrain(Bot& bot, int32_t cellX, int32_t cellZ, int32_t value
         AddActivity(bot, ActivityCategory::Error,
                     Format("Unable to set terrain @ %s, error %d",
                            {CoordText(CellAnchor(cellX), CellAnchor(cellZ)), result}));
+    } else {
+        JournalTerrainSet(bot, cellX, cellZ, value, height);
     }
     return result;
 }

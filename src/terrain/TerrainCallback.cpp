@@ -115,6 +115,9 @@ void TerrainCallbackReAdd(Bot& bot, const TTerrainCallback& record) {
         case CallbackType::Texture:
             command(CommandState::TEXTURE, record.Hole, record.Texture, record.Rotation);
             break;
+        case CallbackType::Restore:
+            command(CommandState::RESTORE, false, 0, 0);
+            break;
         case CallbackType::CellQuery:
             TerrainQueueAddCell(bot, record.CellX, record.CellZ, false);
             break;

@@ -23,7 +23,8 @@ enum class CallbackType : uint8_t {
     Detach = 2,
     CellQuery = 3,
     ShowHide = 4,
-    Texture = 5
+    Texture = 5,
+    Restore = 6  // a rollback's cell, completed when the journal sees the world change it
 };
 
 // How long the world has refused one cell's request. The episode opens at the first refusal (the

@@ -52,9 +52,10 @@ enum class CommandState : uint8_t {
     DETACH = 2,
     HIDE = 3,
     SHOW = 4,
-    TEXTURE = 5
+    TEXTURE = 5,
+    RESTORE = 6  // a rollback's cell: made what the journal says it was
 };
-const char* CommandStateName(CommandState state);  // "INVALID", "DELETE", ...
+const char* CommandStateName(CommandState state);  // "INVALID", "DELETE", ..., "RESTORE"
 
 struct TTerrainCommand {
     int32_t CellX = 0, CellZ = 0;

@@ -19,6 +19,7 @@
 #include "commands/TerrainRights.h"
 #include "nox/DemoScene.h"
 #include "nox/Embedded.h"
+#include "ui/JournalWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/QtFrontEnd.h"
 #include "ui/WorldMapWindow.h"
@@ -189,6 +190,10 @@ int RenderScreenshots(const std::filesystem::path& folder) {
         saved &= Save(window, folder / "main-window.png");
         map.Refresh();
         saved &= Save(map, folder / "world-map.png");
+        JournalWindow& journal = window.Journal();
+        journal.resize(860, 420);
+        journal.Reload();
+        saved &= Save(journal, folder / "journal.png");
         saved &= ShootDialogs(window, folder);
         window.close();
     }

@@ -12,8 +12,8 @@ namespace tv {
 int RunDesktop(const std::filesystem::path& workDir, bool demo, int quitAfterSeconds = 0);
 
 // Plays the demo scene in virtual time and saves main-window.png, config-login.png,
-// config-restrictions.png, config-performance.png, rights-editor.png, about.png and world-map.png
-// into `folder`. Returns 0 when every file was written.
+// config-restrictions.png, config-performance.png, rights-editor.png, about.png, world-map.png and
+// journal.png into `folder`. Returns 0 when every file was written.
 int RenderScreenshots(const std::filesystem::path& folder);
 
 }  // namespace tv

@@ -22,6 +22,7 @@
 #include "app/Connection.h"
 #include "ui/AboutBox.h"
 #include "ui/ConfigDialog.h"
+#include "ui/JournalWindow.h"
 #include "ui/QtFrontEnd.h"
 #include "ui/WorldMapWindow.h"
 
@@ -145,6 +146,7 @@ void MainWindow::BuildStatus() {
     auto* config = Button(group, "btnConfig", "Configure", 76);
     auto* about = Button(group, "btnAbout", "About", 104);
     auto* map = Button(group, "btnMap", "World &map", 132);
+    auto* journal = Button(group, "btnJournal", "&Journal", 160);
     connect(btnCtrl_, &QPushButton::clicked, this, [this] { ToggleLogin(); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(config, &QPushButton::clicked, this, [this] { ShowConfig(); });
@@ -152,6 +154,11 @@ void MainWindow::BuildStatus() {
     connect(map, &QPushButton::clicked, this, [this] {
         Map().show();
         Map().raise();
+    });
+    connect(journal, &QPushButton::clicked, this, [this] {
+        Journal().show();
+        Journal().raise();
+        Journal().Reload();
     });
 
     lbSessionListHdr_ = new QLabel(group);
@@ -266,6 +273,11 @@ WorldMapWindow& MainWindow::Map() {
     return *map_;
 }
 
+JournalWindow& MainWindow::Journal() {
+    if (!journal_) journal_ = new JournalWindow(bot_, this);
+    return *journal_;
+}
+
 void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange || !isMinimized() ||
@@ -296,6 +308,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     tray_->hide();
     if (map_) map_->close();
+    if (journal_) journal_->close();
     event->accept();
 }
 

@@ -27,6 +27,7 @@ namespace tv {
 class Bot;
 class SimWorld;
 class WorldMapWindow;
+class JournalWindow;
 
 class MainWindow final : public QWidget, private OperatorObserver {
 public:
@@ -45,6 +46,7 @@ public:
     QTimer& MainTimer() { return timer_; }
     QSystemTrayIcon& Tray() { return *tray_; }
     WorldMapWindow& Map();
+    JournalWindow& Journal();
 
     std::function<void()> beforeTick;
     // The save dialog of the log file, started in `folder`; empty when cancelled.
@@ -91,6 +93,7 @@ private:
     QListWidget* lbSessionList_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     WorldMapWindow* map_ = nullptr;
+    JournalWindow* journal_ = nullptr;
 };
 
 }  // namespace tv

@@ -40,7 +40,7 @@ TEST_F(OptionsTest, DefaultsWithoutConfigFileAreSavedInTableOrder) {
     EXPECT_TRUE(t.frontEnd.errors.empty());
     EXPECT_EQ(bot.options.FloodCommands, 10.05);
     EXPECT_EQ(TerrainRightsToString(bot.rights), "*");
-    EXPECT_EQ(OptionKeys().size(), 23u);
+    EXPECT_EQ(OptionKeys().size(), 24u);
     bot.options.FloodCommands = 7.3;
     TerrainRightsFromString(bot.rights, "5,1~3");
     SaveConfiguration(bot);
@@ -73,6 +73,7 @@ TEST_F(OptionsTest, DefaultsWithoutConfigFileAreSavedInTableOrder) {
               "    <EnableLog>False</EnableLog>\r\n"
               "    <RightsNotify>True</RightsNotify>\r\n"
               "    <UseSectorBox>False</UseSectorBox>\r\n"
+              "    <JournalKeepDays>90</JournalKeepDays>\r\n"
               "    <TerrainRights>1~3,5</TerrainRights>\r\n"
               "  </Options>\r\n"
               "</TerravaneConfig>\r\n");

@@ -18,6 +18,7 @@
 #include "commands/TerrainRights.h"
 #include "support/TestBot.h"
 #include "ui/ConfigDialog.h"
+#include "ui/JournalWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/QtFrontEnd.h"
 #include "ui/RightsEditorDialog.h"
@@ -287,6 +288,33 @@ private slots:
                           Qt::NoScrollPhase, false);
         QApplication::sendEvent(&view, &wheel);
         QCOMPARE(view.Viewport().cellPixels, 16);
+    }
+
+    void JournalWindowRollsBackTheSelection() {
+        Desk d;
+        d.window.ToggleLogin();
+        d.tb.Enter(20, 7);
+        d.tb.world.UserChat(20, "t:begin");
+        d.Ticks(8);
+        d.tb.world.UserBuild(20, Shape(0, 0, "5"));
+        d.Ticks(4);
+        d.tb.world.UserDelete(20, 0, 0);
+        d.Ticks(4);
+        d.Click(d.window, "btnJournal");
+        JournalWindow& journal = d.window.Journal();
+        QTest::keyClicks(d.Find<QLineEdit>(journal, "txtCitizen"), "7");
+        d.Click(journal, "btnShow");
+        auto* table = d.Find<QTableWidget>(journal, "tblEntries");
+        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(table->item(0, 4)->text(), QString("delete"));
+        QCOMPARE(table->item(0, 5)->text(), QString("5 #7 (5/0)"));
+        table->selectRow(0);
+        d.Click(journal, "btnRollback");
+        QCOMPARE(d.tb.frontEnd.questions.back(), std::string("Roll back the 1 selected changes?"));
+        QCOMPARE(d.Find<QLabel>(journal, "lblJournalStatus")->text(),
+                 QString("1 cells queued for rollback, 0 skipped (changed since)"));
+        d.Ticks(8);
+        QCOMPARE(d.tb.world.ObjectAt(TestBot::kWorld, 0, 0)->description, std::string("5"));
     }
 
     void MessageBoxes() {

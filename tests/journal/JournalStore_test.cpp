@@ -1,0 +1,158 @@
+#include "journal/JournalStore.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/BotTest.h"
+
+namespace tv::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+unsigned ModeOf(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
+}
+
+// Opening journal.db in a folder prepared by `setup`: the error's message ("" when it opens) and
+// the file's mode afterwards.
+TEST(JournalStore, OpensOnlyTheOwnersOwnFile) {
+    struct Case {
+        const char* label;
+        std::function<void(const TempDir&)> setup;
+        bool create;
+        std::string error;  // a part of the message
+        int mode;           // -1: not looked at
+    };
+    const std::vector<Case> cases = {
+        {"new file", [](const TempDir&) {}, true, "", 0600},
+        {"wider file narrowed",
+         [](const TempDir& dir) {
+             dir.Write(JournalStore::kFileName, "");
+             fs::permissions(dir.Path() / JournalStore::kFileName, fs::perms(0644));
+         },
+         true, "", 0600},
+        {"missing, not to be created", [](const TempDir&) {}, false, "No such file", 0},
+        {"a folder", [](const TempDir& dir) { fs::create_directory(dir.Path() / "journal.db"); },
+         true, "cannot open journal.db", -1},
+        {"a link elsewhere",
+         [](const TempDir& dir) {
+             dir.Write("elsewhere.db", "");
+             fs::create_symlink(dir.Path() / "elsewhere.db", dir.Path() / "journal.db");
+         },
+         true, "cannot open journal.db", -1},
+        {"not a database",
+         [](const TempDir& dir) { dir.Write(JournalStore::kFileName, std::string(4096, 'x')); },
+         true, "file is not a database", 0600},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        c.setup(dir);
+        std::string error;
+        try {
+            JournalStore store(dir.Path(), c.create);
+        } catch (const std::exception& failure) {
+            error = failure.what();
+        }
+        if (c.error.empty())
+            EXPECT_EQ(error, "") << c.label;
+        else
+            EXPECT_NE(error.find(c.error), std::string::npos) << c.label << ": " << error;
+        if (c.mode >= 0) {
+            EXPECT_EQ(ModeOf(dir.Path() / JournalStore::kFileName), unsigned(c.mode)) << c.label;
+        }
+        EXPECT_EQ(ModeOf(dir.Path() / "journal.db-wal") & 0077, 0u) << c.label;
+    }
+}
+
+TEST(JournalStore, KeepsEntriesAndRollbacksAcrossConnections) {
+    TempDir dir;
+    {
+        JournalStore store(dir.Path(), true);
+        std::vector<JournalEntry> entries(3);
+        for (int i = 0; i < 3; ++i) {
+            entries[i].time = 1000 + i;
+            entries[i].world = i == 2 ? "Other" : "Terra";
+            entries[i].x = i;
+            entries[i].citizen = 7 + i;
+            entries[i].action = JournalAction::Delete;
+            entries[i].before.marker = MarkerState{"5,90", 7, false, 65537, -20};
+            entries[i].after.terrain = TerrainState{0, -10};
+        }
+        store.Append(entries);
+        RollbackRequest request{0, "terra", 9, 900, JournalArea{-2, 2, -2, 2}, 1, "operator"};
+        EXPECT_EQ(store.AddRollback(request), 1);
+        EXPECT_EQ(store.Prune(1001), 1);
+    }
+    JournalStore store(dir.Path(), false);
+    int64_t total = 0;
+    const std::vector<JournalEntry> latest = store.Latest({"terra", {}, 1000, {}}, 5, &total);
+    ASSERT_EQ(latest.size(), 1u);
+    EXPECT_EQ(total, 1);
+    EXPECT_EQ(latest[0].citizen, 8);
+    EXPECT_EQ(latest[0].world, "Terra");
+    EXPECT_EQ(DescribeMarker(latest[0].before.marker), "5,90 hidden");
+    EXPECT_EQ(latest[0].before.marker->height, -20);
+    EXPECT_FALSE(latest[0].after.marker);
+    EXPECT_FALSE(latest[0].before.terrain);
+    EXPECT_EQ(store.LastTerrain("TERRA", 1, 0), (TerrainState{0, -10}));
+    EXPECT_FALSE(store.LastTerrain("terra", 2, 0));
+    EXPECT_TRUE(store.Latest({"nowhere", {}, {}, {}}, 5, &total).empty());
+    const std::vector<RollbackRequest> waiting = store.Rollbacks("Terra");
+    ASSERT_EQ(waiting.size(), 1u);
+    EXPECT_EQ(waiting[0].area->z1, 2);
+    EXPECT_EQ(waiting[0].actorName, "operator");
+    store.RemoveRollback(waiting[0].id);
+    EXPECT_TRUE(store.Rollbacks("terra").empty());
+}
+
+// A journal that cannot be opened, or stops taking entries, is one Error entry; the bot works
+// on without it.
+class JournalFailureTest : public BotTest {
+protected:
+    int Entries(const std::string& start) const {
+        int count = 0;
+        for (const std::string& message : tb.ActivityMessages())
+            count += message.rfind(start, 0) == 0;
+        return count;
+    }
+};
+
+TEST_F(JournalFailureTest, OneErrorEntryThenNoJournal) {
+    fs::create_directory(tb.dir.Path() / "journal.db");
+    Login();
+    EXPECT_FALSE(JournalOn(bot()));
+    EXPECT_EQ(Entries("Unable to open the terrain journal (cannot open journal.db: Is a directory"),
+              1);
+    const Texts answer = Command(Arrive({11, 7, 0, 0, true}).session, "t:history");
+    EXPECT_EQ(answer, Texts{bot().language[Added::journal_off_error]});
+}
+
+TEST_F(JournalFailureTest, AWriteThatFailsSwitchesTheJournalOff) {
+    Login();
+    ASSERT_TRUE(JournalOn(bot()));
+    const int32_t ada = Arrive({11, 7, 0, 0, true}).session;
+    // Another connection holds the file: the heartbeat's transaction cannot begin.
+    SqliteDb other(tb.dir.Path() / "journal.db", false);
+    other.Exec("BEGIN EXCLUSIVE");
+    tb.world.UserBuild(ada, Shape(0, 0, "5"));
+    Settle();
+    bot().journal.writer->Idle();  // the failed write is over
+    tb.world.UserBuild(ada, Shape(1000, 0, "6"));
+    Settle();
+    EXPECT_FALSE(JournalOn(bot()));
+    EXPECT_EQ(Entries("Unable to write the terrain journal (journal statement failed: database is "
+                      "locked"),
+              1);
+    EXPECT_EQ(MarkersAt(1000, 0).size(), 1u);
+    EXPECT_EQ(Cached(1, 0).Texture, 6);
+}
+
+}  // namespace
+}  // namespace tv::test
