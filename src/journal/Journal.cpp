@@ -150,7 +150,10 @@ void JournalFlush(Bot& bot) {
                   [](const auto& a, const auto& b) { return a.first < b.first; });
         std::vector<JournalEntry> entries;
         entries.reserve(journal.finished.size());
-        for (auto& [order, entry] : journal.finished) entries.push_back(std::move(entry));
+        for (auto& [order, entry] : journal.finished) {
+            if (journal.journaled) journal.journaled->insert(CellKey64(entry.x, entry.z));
+            entries.push_back(std::move(entry));
+        }
         journal.finished.clear();
         // A write of an earlier heartbeat that failed ends the journal here.
         if (const std::string error = journal.writer->TakeError(); !error.empty())
@@ -169,11 +172,22 @@ void JournalResetWorld(Bot& bot) {
     TJournal& journal = bot.journal;
     journal.intents.clear();
     journal.terrain.clear();
+    journal.journaled.reset();
     journal.actors.clear();
 }
 
 JournalCause OperatorCause(const Bot& bot, JournalAction action) {
     return {bot.options.Login.CitizenNumber, "operator", action};
+}
+
+static const std::unordered_set<uint64_t>& JournaledCells(Bot& bot) {
+    std::optional<std::unordered_set<uint64_t>>& cells = bot.journal.journaled;
+    if (!cells) {
+        cells.emplace();
+        for (const auto& [x, z] : JournalDb(bot).JournaledCells(bot.options.Login.World))
+            cells->insert(CellKey64(x, z));
+    }
+    return *cells;
 }
 
 CellState JournalCellState(Bot& bot, int32_t x, int32_t z) {
@@ -192,7 +206,7 @@ CellState JournalCellState(Bot& bot, int32_t x, int32_t z) {
         if (state.marker)
             terrain = TerrainState{PackTerrain(marker.Hole, marker.Texture, marker.Rotation),
                                    marker.Height};
-        else if (JournalOn(bot))
+        else if (JournalOn(bot) && JournaledCells(bot).count(key))
             terrain = JournalDb(bot).LastTerrain(bot.options.Login.World, x, z);
         known = bot.journal.terrain.emplace(key, terrain).first;
     }

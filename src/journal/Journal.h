@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -58,7 +59,10 @@ public:
     std::unordered_map<uint64_t, Pending> pending;            // cells changed this heartbeat
     std::vector<std::pair<uint64_t, JournalEntry>> finished;  // waiting for the transaction
     std::unordered_map<uint64_t, Intent> intents;  // what the bot's next events in a cell mean
-    std::unordered_map<uint64_t, std::optional<TerrainState>> terrain;    // as the bot knows it
+    std::unordered_map<uint64_t, std::optional<TerrainState>> terrain;  // as the bot knows it
+    // The cells journal.db holds entries for (read once a world), so that the first sight of
+    // an empty cell asks the file only when there is something to find.
+    std::optional<std::unordered_set<uint64_t>> journaled;
     std::unordered_map<int32_t, std::pair<int32_t, std::string>> actors;  // session: who queued
     uint64_t nextOrder = 0;
     int64_t prunedAt = 0;  // Unix seconds of the last pruning

@@ -298,6 +298,18 @@ std::optional<TerrainState> JournalStore::LastTerrain(const std::string& world, 
     return terrain;
 }
 
+std::vector<std::pair<int32_t, int32_t>> JournalStore::JournaledCells(const std::string& world) {
+    std::vector<std::pair<int32_t, int32_t>> cells;
+    const std::optional<int64_t> id = WorldId(world, false);
+    if (!id) return cells;
+    SqliteStatement select = db_->Prepare("SELECT DISTINCT x, z FROM entries WHERE world = ?1");
+    select.Bind(1, *id);
+    while (select.Step())
+        cells.emplace_back(static_cast<int32_t>(select.Int(0)),
+                           static_cast<int32_t>(select.Int(1)));
+    return cells;
+}
+
 int64_t JournalStore::Prune(int64_t before) {
     db_->Prepare("DELETE FROM entries WHERE time < ?1").Bind(1, before).Run();
     SqliteStatement changes = db_->Prepare("SELECT changes()");

@@ -64,6 +64,8 @@ public:
                                              const std::vector<int64_t>& ids);
     // The terrain the latest entry of the cell left; none when unknown.
     std::optional<TerrainState> LastTerrain(const std::string& world, int32_t x, int32_t z);
+    // Every cell the world has entries for, as (x, z).
+    std::vector<std::pair<int32_t, int32_t>> JournaledCells(const std::string& world);
     // Entries older than `before` (Unix seconds) go; returns how many.
     int64_t Prune(int64_t before);
 
