@@ -57,21 +57,15 @@ protected:
     EjectRecorder recorder;
 };
 
-TEST_F(SessionTableTest, EleventhQuickCommandEjectsTheUser) {
+TEST_F(SessionTableTest, FloodNoticeIsSentBeforeTheEject) {
     Arrive({5, 100});
-    bot().options.FloodCommands = 10.05;
+    bot().options.FloodCommands = 3.05;
     bot().options.FloodEjectDuration = 900;
-    // 5.999 s apart still counts: the window compares whole seconds.
-    EXPECT_EQ(CommandsUntilEjected(5, 11, 5999), 11);
+    EXPECT_EQ(CommandsUntilEjected(5, 4, 1000), 4);
     EXPECT_EQ(recorder.ejects, (std::vector<std::pair<int32_t, int32_t>>{{5, 900}}));
-    EXPECT_EQ(CountActivity("Ejected for flooding"), 1);
     // Sent at once, while the user is still there to read it (the world drops messages to
     // sessions that have gone).
-    auto told = tb.ConsoleTo(5);
-    ASSERT_FALSE(told.empty());
-    EXPECT_EQ(told.back(), Braced(Lang::flood_message));
-    tb.Tick(2);
-    EXPECT_EQ(bot().sessions.FindSession(5), nullptr);
+    EXPECT_EQ(tb.ConsoleTo(5).back(), Braced(Lang::flood_message));
 }
 
 TEST_F(SessionTableTest, SlowCommandLowersTheFloodCount) {
@@ -91,7 +85,8 @@ TEST_F(SessionTableTest, FloodLimitAndWindowComeFromTheOptionRoundedHalfToEven) 
         int commands;
         int ejectedAt;  // 0: never
     };
-    const Case cases[] = {{10.50, 40000, 11, 11},  // limit 10, window 50 s
+    const Case cases[] = {{10.05, 5999, 11, 11},   // whole seconds: 5.999 s is within 5
+                          {10.50, 40000, 11, 11},  // limit 10, window 50 s
                           {10.50, 51000, 30, 0},   // outside the window
                           {11.50, 0, 40, 0},       // limit 12, window -50: nothing counts
                           {10.60, 0, 40, 0},       // limit 11, window -40
@@ -120,8 +115,6 @@ TEST_F(SessionTableTest, FailedEjectRefusesCommandsUntilOneComesQuickly) {
 TEST_F(SessionTableTest, IdleSessionIsWarnedOnceThenDisabled) {
     TTerrainSession& user = Arrive({5, 100});
     ASSERT_TRUE(SetSessionEnabled(bot(), user, true, false));
-    EXPECT_EQ(bot().sessions.EnabledCount, 1);
-    EXPECT_EQ(bot().model.Stat(7), "1");
     const std::string warning = Braced(Lang::disable_warn_message) + " in 30s";
     auto warnings = [&] {
         const Texts texts = tb.ConsoleTo(5);
@@ -143,13 +136,9 @@ TEST_F(SessionTableTest, IdleSessionIsWarnedOnceThenDisabled) {
     tb.Tick(4 * 30);
     EXPECT_FALSE(user.enabled);
     EXPECT_EQ(tb.ConsoleTo(5).back(), Braced(Lang::disable_message));
-    EXPECT_EQ(bot().sessions.EnabledCount, 0);
-    EXPECT_EQ(bot().model.Stat(7), "0");
     const ActivityEntry* timedOut = NewestActivity("Timed out");
     ASSERT_NE(timedOut, nullptr);
-    EXPECT_EQ(timedOut->category, ActivityCategory::Action);
     EXPECT_EQ(timedOut->privilege, 100);
-    EXPECT_EQ(timedOut->name, "user100");
     EXPECT_EQ(CountActivity("Disables terrain"), 0);
 }
 
@@ -180,7 +169,6 @@ TEST_F(SessionTableTest, AlwaysEnabledSessionStartsItsIdleTimeOnEntry) {
     TTerrainSession& user = Arrive({5, 100});
     tb.Tick(4);
     EXPECT_TRUE(user.enabled) << "not timed out by the first ticks";
-    EXPECT_EQ(CountActivity("Enables terrain"), 0);
     EXPECT_EQ(tb.ConsoleTo(5).front(), Braced(Lang::online_enabled_message));
     tb.Tick(4 * 30);
     EXPECT_TRUE(user.enabled);
@@ -244,11 +232,9 @@ TEST_F(SessionTableTest, BotsAndTouristsAreRefusedWhenNotAllowed) {
             Arrive({.session = session, .citizen = 100 + session, .name = c.name});
         bot().options.SetFlag(c.flag, false);
         EXPECT_FALSE(SetSessionEnabled(bot(), user, true, false));
-        EXPECT_FALSE(user.enabled);
         const ActivityEntry* refused = NewestActivity(c.activity);
         ASSERT_NE(refused, nullptr);
         EXPECT_EQ(refused->category, ActivityCategory::Safeguard);
-        EXPECT_EQ(refused->name, c.name);
         EXPECT_EQ(Replies(session), Texts{Braced(c.error)});
         bot().options.SetFlag(c.flag, true);
         EXPECT_TRUE(SetSessionEnabled(bot(), user, true, false)) << "allowed again";
@@ -269,8 +255,7 @@ TEST_F(SessionTableTest, EnablingOutsideTheWorldIsRefused) {
         ++session;
         TTerrainSession& user = Arrive({session, 100 + session, c.x, c.z});
         EXPECT_EQ(SetSessionEnabled(bot(), user, true, false), c.allowed);
-        const Texts replies = Replies(session);
-        EXPECT_EQ(replies, c.allowed ? Texts{} : Texts{Braced(Lang::bounds_error)});
+        EXPECT_EQ(Replies(session), c.allowed ? Texts{} : Texts{Braced(Lang::bounds_error)});
     }
 }
 
@@ -286,75 +271,44 @@ TEST_F(SessionTableTest, OutsideTheWorldOrNoLongerAllowedCanStillBeSwitchedOff) 
 }
 
 TEST_F(SessionTableTest, DisablingWithDetachQueuesOneDetachPerCellTheUserStillOwns) {
-    // Recorded cells with the owner recorded and the owner of the cell's marker now (0: none).
+    // Recorded cells with the owner recorded and the owner of the cell's marker now (0: none):
+    // the user's, one recorded with another owner who still holds it, a later marker, none.
     struct Cell {
         int32_t x, z, recorded, now;
     };
-    struct Case {
-        std::vector<Cell> cells;
-        Texts queued;
-        std::string activity;
-    };
-    const Case cases[] = {
-        {{{1, 2, 105, 105}, {-3, 4, 105, 105}, {0, -7, 9, 9}},
-         {"1,2 DETACH s5", "-3,4 DETACH s5", "0,-7 DETACH s5"},
-         "Detaches 3 cells"},
-        {{{2, 2, 106, 106}, {3, 3, 106, 9}, {4, 4, 106, 0}}, {"2,2 DETACH s6"}, "Detaches 1 cell"},
-    };
-    int32_t session = 5;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.activity);
-        TTerrainSession& user = Arrive({session, 100 + session});
-        ASSERT_TRUE(SetSessionEnabled(bot(), user, true, true));
-        EXPECT_EQ(user.detach, 1);
-        for (const Cell& cell : c.cells) {
-            if (cell.now != 0) CacheMarker(cell.x, cell.z, cell.now);
-            RecordDetachCell(user, cell.x, cell.z, cell.recorded);
-            RecordDetachCell(user, cell.x, cell.z, cell.recorded);  // recorded once
-        }
-        bot().world.commands.Clear();
-
-        ASSERT_TRUE(SetSessionEnabled(bot(), user, false, true));
-        EXPECT_EQ(QueuedCommands(), c.queued);
-        EXPECT_EQ(user.cells.Count(), 0) << "queued once, never again";
-        EXPECT_EQ(Outgoing(session).back(),
-                  std::to_string(c.queued.size()) + " " + Braced(Lang::cells_processed_message));
-        const ActivityEntry* entry = NewestActivity(c.activity);
-        ASSERT_NE(entry, nullptr);
-        EXPECT_EQ(entry->category, ActivityCategory::Command);
-        ++session;
+    const Cell cells[] = {{1, 2, 105, 105}, {0, -7, 9, 9}, {3, 3, 105, 9}, {4, 4, 105, 0}};
+    TTerrainSession& user = Arrive({5, 105});
+    ASSERT_TRUE(SetSessionEnabled(bot(), user, true, true));
+    EXPECT_EQ(user.detach, 1);
+    for (const Cell& cell : cells) {
+        if (cell.now != 0) CacheMarker(cell.x, cell.z, cell.now);
+        RecordDetachCell(user, cell.x, cell.z, cell.recorded);
+        RecordDetachCell(user, cell.x, cell.z, cell.recorded);  // recorded once
     }
-    EXPECT_EQ(CountActivity("Disables terrain"), 2);
+    bot().world.commands.Clear();
+
+    ASSERT_TRUE(SetSessionEnabled(bot(), user, false, true));
+    EXPECT_EQ(QueuedCommands(), (Texts{"1,2 DETACH s5", "0,-7 DETACH s5"}));
+    EXPECT_EQ(user.cells.Count(), 0) << "queued once, never again";
+    EXPECT_EQ(Outgoing(5).back(), "2 " + Braced(Lang::cells_processed_message));
+    const ActivityEntry* entry = NewestActivity("Detaches 2 cells");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->category, ActivityCategory::Command);
+    EXPECT_EQ(CountActivity("Disables terrain"), 1);
 }
 
-TEST_F(SessionTableTest, EnabledSessionNamesAreSortedAndFiltered) {
-    struct User {
-        int32_t session, privilege;
-        const char* name;
-        bool enable;
-    };
-    const User users[] = {
-        {5, 50, "zed", true}, {6, 70, "Alice", true}, {7, 50, "bob", true}, {8, 50, "carl", false}};
-    for (const User& u : users) {
-        Arrive({.session = u.session,
-                .citizen = 1000 + u.session,
-                .enable = u.enable,
-                .name = u.name,
-                .privilege = u.privilege});
-    }
+// Filtering by privilege is checked through the sessions command; here the order ignores case.
+TEST_F(SessionTableTest, EnabledSessionNamesAreSortedIgnoringCase) {
+    for (auto [session, name] : {std::pair{5, "zed"}, {6, "Alice"}, {7, "bob"}})
+        Arrive({.session = session, .citizen = 1000 + session, .enable = true, .name = name});
     EXPECT_EQ(EnabledSessionNames(bot(), -1), (Texts{"Alice", "bob", "zed"}));
-    EXPECT_EQ(EnabledSessionNames(bot(), 50), (Texts{"bob", "zed"}));
-    EXPECT_EQ(EnabledSessionNames(bot(), 70), (Texts{"Alice"}));
-    EXPECT_TRUE(EnabledSessionNames(bot(), 90).empty());
 }
 
 TEST_F(SessionTableTest, EntryAnnouncesFeaturesAndLogsWithPrivilege) {
     Arrive({5, 100});
     const ActivityEntry* entered = NewestActivity("Enters world");
     ASSERT_NE(entered, nullptr);
-    EXPECT_EQ(entered->category, ActivityCategory::Action);
     EXPECT_EQ(entered->privilege, 100);
-    EXPECT_EQ(entered->name, "user100");
     EXPECT_EQ(tb.ConsoleTo(5),
               Texts{Braced(Lang::features_are_message) + " " + Braced(Lang::online_say_message) +
                     "t:begin" + Braced(Lang::edit_message)});
