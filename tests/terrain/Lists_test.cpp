@@ -68,21 +68,6 @@ std::vector<int> Orders(const TrackedList& list) {
     return orders;
 }
 
-TEST(LinkedList, NextYieldsEachElementOnceThenStops) {
-    TrackedList empty;
-    TrackedList::Node* node = nullptr;
-    EXPECT_FALSE(empty.Next(node));
-    EXPECT_EQ(node, nullptr);
-
-    TrackedList one;
-    one.AddLast(std::make_unique<Tracked>(0, 1, nullptr));
-    ASSERT_TRUE(one.Next(node));
-    EXPECT_EQ(node->Item->order, 1);
-    TrackedList::Node* last = node;
-    EXPECT_FALSE(one.Next(node));
-    EXPECT_EQ(node, last);  // left unchanged at the end
-}
-
 TEST(LinkedList, AddFirstAddLastAndRemovalsDestroyOwnedItems) {
     std::vector<int> destroyed;
     {

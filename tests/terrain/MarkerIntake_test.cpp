@@ -90,37 +90,32 @@ TEST_F(IntakeTest, NewerOfTwoTimestamps) {
 // copy on the anchor, unturned, with the texture read (or the default). The end to end case with
 // its terrain: scenarios/terrain_markers.scn.
 TEST_F(IntakeTest, MisplacedOrUnusableMarkersAreReplacedOnTheirAnchor) {
-    struct Row {
-        int32_t x, z, yaw, tilt, roll;
-        std::string description;
-        int32_t anchorX, anchorZ;
-        std::string copyDescription;
-    };
-    const std::vector<Row> rows = {
-        {1000, 2500, 0, 0, 0, "12", 1000, 2000, "12"},
-        {1000, 2600, 0, 0, 0, "12,90", 1000, 3000, "12,90"},
-        {3000, 5000, 900, 0, 0, "8", 3000, 5000, "8"},
-        {4000, 5000, 0, 1, 0, "8", 4000, 5000, "8"},
-        {2000, 5000, 0, 0, -1, "8", 2000, 5000, "8"},
-        {5000, 5000, 0, 0, 0, "abc", 5000, 5000, "7"},
-        {6000, 5000, 0, 0, 0, "12,45", 6000, 5000, "12"},
-    };
+    // x, z, yaw, tilt, roll, description; the anchor's x and z, the copy's description.
+    const std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, std::string, int32_t,
+                                 int32_t, std::string>>
+        rows = {{1000, 2500, 0, 0, 0, "12", 1000, 2000, "12"},
+                {1000, 2600, 0, 0, 0, "12,90", 1000, 3000, "12,90"},
+                {3000, 5000, 900, 0, 0, "8", 3000, 5000, "8"},
+                {4000, 5000, 0, 1, 0, "8", 4000, 5000, "8"},
+                {2000, 5000, 0, 0, -1, "8", 2000, 5000, "8"},
+                {5000, 5000, 0, 0, 0, "abc", 5000, 5000, "7"},
+                {6000, 5000, 0, 0, 0, "12,45", 6000, 5000, "12"}};
     bot().options.DefaultTexture = 7;
     Arrive({kUser, kCitizen, -8000, -8000, true});
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::to_string(row.x) + "," + std::to_string(row.z));
-        SimObjectSpec shape = Shape(row.x, row.z, row.description, 0, row.yaw);
-        shape.tilt = row.tilt;
-        shape.roll = row.roll;
+    for (const auto& [x, z, yaw, tilt, roll, description, anchorX, anchorZ, copy] : rows) {
+        SCOPED_TRACE(std::to_string(x) + "," + std::to_string(z));
+        SimObjectSpec shape = Shape(x, z, description, 0, yaw);
+        shape.tilt = tilt;
+        shape.roll = roll;
         ASSERT_EQ(tb.world.UserBuild(kUser, shape), 0);
         Settle();
-        const auto copies = MarkersAt(row.anchorX, row.anchorZ);
+        const auto copies = MarkersAt(anchorX, anchorZ);
         ASSERT_EQ(copies.size(), 1u);
         EXPECT_EQ(std::vector<int32_t>({copies[0].yaw, copies[0].tilt, copies[0].roll}),
                   std::vector<int32_t>({0, 0, 0}));
-        EXPECT_EQ(copies[0].description, row.copyDescription);
+        EXPECT_EQ(copies[0].description, copy);
         EXPECT_EQ(copies[0].owner, kCitizen);
-        EXPECT_EQ(Cached(row.anchorX / 1000, row.anchorZ / 1000).Id, copies[0].id);
+        EXPECT_EQ(Cached(anchorX / 1000, anchorZ / 1000).Id, copies[0].id);
     }
 }
 

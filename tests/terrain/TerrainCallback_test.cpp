@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/BotTest.h"
 #include "terrain/Reconcile.h"
 
@@ -25,15 +27,8 @@ protected:
 TEST_F(CallbackTest, ReconciledCellFollowsTheWorldAndTellsTheUserHowItEnded) {
     const std::string unchanged = bot().language[Added::cells_unchanged_message];
     bot().options.DefaultHeight = -10;
-    struct Case {
-        CommandState state;
-        const char* marker;  // nullptr: none stands
-        bool hole;
-        int32_t texture;
-        std::string reply;
-        int32_t terrain;  // -1: not set
-    };
-    const Case cases[] = {
+    // State, the marker standing (none: nullptr), hole, texture, the reply, the terrain (-1: none).
+    const std::tuple<CommandState, const char*, bool, int32_t, std::string, int32_t> cases[] = {
         {CommandState::DELETE, nullptr, false, 0, Braced(Lang::delete_finished_message), 0},
         {CommandState::DETACH, nullptr, false, 0, Braced(Lang::detach_finished_message), -1},
         {CommandState::DETACH, "4", false, 0, unchanged, 4},
@@ -44,21 +39,20 @@ TEST_F(CallbackTest, ReconciledCellFollowsTheWorldAndTellsTheUserHowItEnded) {
         {CommandState::SHOW, nullptr, false, 0, unchanged, 0},
     };
     int32_t x = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(CommandStateName(c.state)) + " " + std::to_string(x));
-        ++x;
-        if (c.marker) {
-            Place(x, 1, c.marker, kCitizen);
+    for (const auto& [state, marker, hole, texture, reply, value] : cases) {
+        SCOPED_TRACE(std::string(CommandStateName(state)) + " " + std::to_string(++x));
+        if (marker) {
+            Place(x, 1, marker, kCitizen);
             Learn(x, 1);
         } else {
             bot().cache.ClearCell(x, 1);
         }
         bot().world.reconcile.cells.push_back(
-            {x, 1, kUser, static_cast<uint32_t>(x), c.state, c.hole, c.texture, 0});
+            {x, 1, kUser, static_cast<uint32_t>(x), state, hole, texture, 0});
         EXPECT_TRUE(ReconcileCell(bot(), x, 1));
-        EXPECT_EQ(Replies(kUser), Texts{c.reply});
+        EXPECT_EQ(Replies(kUser), Texts{reply});
         auto terrain = tb.world.TerrainAt(world, x, 1);
-        EXPECT_EQ(terrain ? terrain->value : -1, c.terrain);
+        EXPECT_EQ(terrain ? terrain->value : -1, value);
     }
     EXPECT_FALSE(ReconcileCell(bot(), 1, 1)) << "reconciled once";
 

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <string>
+#include <tuple>
 
 #include "app/Format.h"
 
@@ -12,21 +13,14 @@ namespace tv {
 namespace {
 
 TEST(TerrainStruct, WorldToCellRoundsBeyondHalfAndTruncatesOnRequest) {
-    struct Case {
-        int32_t value;
-        bool truncate;
-        int32_t cell;
-    };
-    const Case cases[] = {
+    const std::tuple<int32_t, bool, int32_t> cases[] = {
         {0, false, 0},      {500, false, 0},    {-500, false, 0}, {501, false, 1},
         {-501, false, -1},  {1500, false, 1},   {1501, false, 2}, {-1500, false, -1},
         {-1501, false, -2}, {999, false, 1},    {499, false, 0},  {-1, false, 0},
         {1000, false, 1},   {-1000, false, -1}, {2500, false, 2}, {2600, false, 3},
         {1999, true, 1},    {-1999, true, -1},  {-1, true, 0},    {999, true, 0}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(WorldToCell(c.value, c.truncate), c.cell)
-            << "value " << c.value << " truncate " << c.truncate;
-    }
+    for (auto [value, truncate, cell] : cases)
+        EXPECT_EQ(WorldToCell(value, truncate), cell) << "value " << value << " " << truncate;
     EXPECT_EQ(WorldToCell(INT_MAX, false), 2147484);
     EXPECT_EQ(WorldToCell(INT_MIN, false), -2147484);
     EXPECT_EQ(WorldToCell(INT_MIN, true), -2147483);
@@ -57,39 +51,26 @@ TEST(TerrainStruct, TerrainValuesPackAndUnpack) {
     EXPECT_EQ(PackTerrain(false, -5, rotation::Quarter), 0x4000);
     EXPECT_EQ(PackTerrain(false, 16382, rotation::ThreeQuarters), 0x3FFE);
 
-    struct Case {
-        int32_t value;
-        bool hole;
-        int32_t texture;
-        uint16_t rotation;
-    };
-    const int32_t defaultTexture = 42;
-    const Case cases[] = {{0xFFFE, true, defaultTexture, 0},
-                          {0xC00C, false, 12, 0xC000},
-                          {0x8007, false, 7, 0x8000},
-                          {0x4005, false, 5, 0x4000},
-                          {0x0009, false, 9, 0},
-                          {0x412C, false, 0x2C, 0x4000},
-                          {0xFFFF, false, 0xFF, 0xC000}};
-    for (const Case& c : cases) {
-        bool hole = !c.hole;
+    // Value, then hole, texture and rotation read with default texture 42.
+    const std::pair<int32_t, std::string> unpacked[] = {
+        {0xFFFE, "1 42 0"}, {0xC00C, "0 12 49152"}, {0x8007, "0 7 32768"},  {0x4005, "0 5 16384"},
+        {0x0009, "0 9 0"},  {0x412C, "0 44 16384"}, {0xFFFF, "0 255 49152"}};
+    for (const auto& [value, expected] : unpacked) {
+        bool hole = expected[0] == '0';
         int32_t texture = -1;
         uint16_t rot = 0x1234;
-        UnpackTerrain(c.value, defaultTexture, hole, texture, rot);
-        EXPECT_EQ(hole, c.hole) << std::hex << c.value;
-        EXPECT_EQ(texture, c.texture) << std::hex << c.value;
-        EXPECT_EQ(rot, c.rotation) << std::hex << c.value;
+        UnpackTerrain(value, 42, hole, texture, rot);
+        EXPECT_EQ(std::to_string(hole) + " " + std::to_string(texture) + " " + std::to_string(rot),
+                  expected)
+            << std::hex << value;
     }
 }
 
 TEST(TerrainStruct, CoordTextUsesCellsOnAnchorsAndDecimalsOtherwise) {
-    struct Case {
-        int32_t x, z, y, yaw;
-        std::string text;  // written with ".", which becomes the user's decimal separator
-    };
-    // One unit off an anchor on either axis switches both axes to decimals.
+    // x, z, y, yaw, the text written with ".", which becomes the user's decimal separator. One
+    // unit off an anchor on either axis switches both axes to decimals.
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<int32_t, int32_t, int32_t, int32_t, std::string> cases[] = {
         {-2000, 1500, 0, 0, "1.50N 2.00E"},       {3000, -7000, 0, 0, "7S 3W"},
         {0, 0, 0, 0, "0N 0W"},                    {500, 0, 0, 0, "0.00N 0.50W"},
         {3001, -7000, 0, 0, "7.00S 3.00W"},       {3000, -6999, 0, 0, "7.00S 3.00W"},
@@ -99,9 +80,9 @@ TEST(TerrainStruct, CoordTextUsesCellsOnAnchorsAndDecimalsOtherwise) {
         {1000, 2000, 999, 9, "2N 1W 0a 0"},
         {INT_MIN, INT_MIN, 0, 0, "2147483.65S 2147483.65E"}};
     // clang-format on
-    for (Case c : cases) {
-        std::replace(c.text.begin(), c.text.end(), '.', UserSeparators().decimal);
-        EXPECT_EQ(CoordText(c.x, c.z, c.y, c.yaw), c.text) << c.x << "," << c.z;
+    for (auto [x, z, y, yaw, text] : cases) {
+        std::replace(text.begin(), text.end(), '.', UserSeparators().decimal);
+        EXPECT_EQ(CoordText(x, z, y, yaw), text) << x << "," << z;
     }
 }
 

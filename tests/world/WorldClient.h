@@ -59,7 +59,6 @@ public:
         const std::string cell = i(attr::CellX) + "," + i(attr::CellZ);
         const std::map<int, std::string> texts = {
             {0, "avatar-add " + avatar},
-            {1, "avatar-change " + avatar},
             {2, "avatar-delete " + i(attr::AvatarSession) + " " + s(attr::AvatarName)},
             {3, "cell-begin " + cell},
             {4, "cell-object " + object},
@@ -68,10 +67,7 @@ public:
             {7, "object-add " + object + " by " + i(attr::ObjectSession)},
             {8, "object-delete " + object + " by " + i(attr::ObjectSession)},
             {11, "world " + s(attr::WorldName) + " size " + i(attr::WorldSize) + " ct " +
-                     i(attr::WorldCaretakerRight) + " ed " + i(attr::WorldEminentDomainRight)},
-            {13, "disconnect"},
-            {18, "click " + i(attr::AvatarSession) + " " + object},
-            {19, "select " + i(attr::AvatarSession) + " " + object}};
+                     i(attr::WorldCaretakerRight) + " ed " + i(attr::WorldEminentDomainRight)}};
         const auto found = texts.find(number);
         if (found != texts.end()) return found->second;
         return "event " + std::to_string(number);
