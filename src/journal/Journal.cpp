@@ -190,13 +190,20 @@ static const std::unordered_set<uint64_t>& JournaledCells(Bot& bot) {
     return *cells;
 }
 
-CellState JournalCellState(Bot& bot, int32_t x, int32_t z) {
-    CellState state;
-    TMarkerRecord marker;
+// The cell's marker as the cache holds it, read into `marker`.
+static std::optional<MarkerState> CachedMarker(Bot& bot, int32_t x, int32_t z,
+                                               TMarkerRecord& marker) {
     TerrainMarkerInit(marker);
     const TTerrainCacheX* entry = bot.cache.Entry(x, z);
     if (entry && entry->HasMarker && bot.cache.ReadMarker(marker, x, z, -1) != -1 && marker.Id != 0)
-        state.marker = MarkerStateOf(marker);
+        return MarkerStateOf(marker);
+    return std::nullopt;
+}
+
+CellState JournalCellState(Bot& bot, int32_t x, int32_t z) {
+    CellState state;
+    TMarkerRecord marker;
+    state.marker = CachedMarker(bot, x, z, marker);
     const uint64_t key = CellKey64(x, z);
     auto known = bot.journal.terrain.find(key);
     if (known == bot.journal.terrain.end()) {
@@ -305,11 +312,16 @@ void JournalTerrainSet(Bot& bot, int32_t x, int32_t z, int32_t value, int32_t he
     Guarded(bot, [&] {
         const uint64_t key = CellKey64(x, z);
         TJournal& journal = bot.journal;
-        if (!journal.pending.count(key))
-            OpenCell(bot, x, z,
-                     IntentOf(bot, x, z).value_or(BotCause(bot, JournalAction::Terrain)));
-        journal.terrain[key] = TerrainState{value, height};
-        journal.pending.at(key).after = JournalCellState(bot, x, z);
+        auto open = journal.pending.find(key);
+        TJournal::Pending& pending =
+            open != journal.pending.end()
+                ? open->second
+                : OpenCell(bot, x, z,
+                           IntentOf(bot, x, z).value_or(BotCause(bot, JournalAction::Terrain)));
+        std::optional<TerrainState>& known = journal.terrain[key];
+        known = TerrainState{value, height};
+        TMarkerRecord marker;
+        pending.after = CellState{CachedMarker(bot, x, z, marker), known};
     });
 }
 

@@ -20,11 +20,31 @@ uint64_t TTerrainCallbackList::Key(int32_t cellX, int32_t cellZ, CallbackType ty
            (static_cast<uint64_t>(static_cast<uint32_t>(cellZ)) << 8) ^ static_cast<uint8_t>(type);
 }
 
+void TTerrainCallbackList::Run::Insert(Node* node, bool atFront) {
+    if (!first) {
+        first = node;
+    } else if (atFront) {
+        rest.insert(rest.begin(), first);
+        first = node;
+    } else {
+        rest.push_back(node);
+    }
+}
+
+void TTerrainCallbackList::Run::Erase(Node* node) {
+    if (first == node) {
+        first = rest.empty() ? nullptr : rest.front();
+        if (first) rest.erase(rest.begin());
+        return;
+    }
+    auto listed = std::find(rest.begin(), rest.end(), node);
+    if (listed != rest.end()) rest.erase(listed);
+}
+
 void TTerrainCallbackList::Index(Node* node, bool first) {
     const TTerrainCallback& record = *node->Item;
     ++perType_[TypeIndex(record.Type)];
-    std::vector<Node*>& nodes = byCell_[Key(record.CellX, record.CellZ, record.Type)];
-    nodes.insert(first ? nodes.begin() : nodes.end(), node);
+    byCell_[Key(record.CellX, record.CellZ, record.Type)].Insert(node, first);
 }
 
 void TTerrainCallbackList::Unindex(Node* node) {
@@ -32,10 +52,8 @@ void TTerrainCallbackList::Unindex(Node* node) {
     --perType_[TypeIndex(record.Type)];
     auto cell = byCell_.find(Key(record.CellX, record.CellZ, record.Type));
     if (cell == byCell_.end()) return;
-    std::vector<Node*>& nodes = cell->second;
-    auto listed = std::find(nodes.begin(), nodes.end(), node);
-    if (listed != nodes.end()) nodes.erase(listed);
-    if (nodes.empty()) byCell_.erase(cell);
+    cell->second.Erase(node);
+    if (!cell->second.first) byCell_.erase(cell);
 }
 
 TTerrainCallbackList::Node* TTerrainCallbackList::AddFirst(
@@ -60,11 +78,8 @@ void TTerrainCallbackList::RemoveNode(Node* node) {
 void TTerrainCallbackList::RemoveItem(const TTerrainCallback* record) {
     auto cell = byCell_.find(Key(record->CellX, record->CellZ, record->Type));
     if (cell == byCell_.end()) return;
-    for (Node* node : cell->second) {
-        if (node->Item.get() != record) continue;
+    if (Node* node = cell->second.FindIf([&](Node* n) { return n->Item.get() == record; }))
         RemoveNode(node);
-        return;
-    }
 }
 
 void TTerrainCallbackList::RemoveFirst() {
@@ -85,11 +100,11 @@ TTerrainCallback* TTerrainCallbackList::Find(int32_t cellX, int32_t cellZ,
                                              CallbackType type) const {
     auto cell = byCell_.find(Key(cellX, cellZ, type));
     if (cell == byCell_.end()) return nullptr;
-    for (Node* node : cell->second) {
-        TTerrainCallback& record = *node->Item;
-        if (record.CellX == cellX && record.CellZ == cellZ && record.Type == type) return &record;
-    }
-    return nullptr;
+    Node* node = cell->second.FindIf([&](Node* n) {
+        const TTerrainCallback& record = *n->Item;
+        return record.CellX == cellX && record.CellZ == cellZ && record.Type == type;
+    });
+    return node ? node->Item.get() : nullptr;
 }
 
 }  // namespace tv

@@ -81,7 +81,21 @@ private:
     void Unindex(Node* node);
     List list_;
     std::array<int, 8> perType_{};
-    std::unordered_map<uint64_t, std::vector<Node*>> byCell_;  // by Key, each in list order
+    // The records of one key in list order. Nearly always there is one, which needs no vector.
+    struct Run {
+        Node* first = nullptr;
+        std::vector<Node*> rest;
+        void Insert(Node* node, bool atFront);
+        void Erase(Node* node);  // the run is empty afterwards when `first` is null
+        template <typename F>
+        Node* FindIf(F&& wanted) const {
+            if (first && wanted(first)) return first;
+            for (Node* node : rest)
+                if (wanted(node)) return node;
+            return nullptr;
+        }
+    };
+    std::unordered_map<uint64_t, Run> byCell_;  // by Key
 };
 
 inline constexpr int32_t kCallbackTimeoutSeconds = 10;

@@ -32,7 +32,7 @@ int SimWorld::aw_object_load() {
     impl_->SetInt(attr::ObjectNumber, static_cast<int>(object.number));
     impl_->SetInt(attr::ObjectId, object.id);
     impl_->Sent(ObjectPayload(object));
-    impl_->QueueEvent(event::ObjectAdd, ObjectAttributes(object, kBotSession), true);
+    impl_->QueueObjectEvent(event::ObjectAdd, object, kBotSession, true);
     impl_->QueueCallback(callback::ObjectResult, reason::Success);
     if (listener_) listener_->OnObjectAdded(object, kBotSession);
     return reason::Success;
@@ -53,8 +53,8 @@ int SimWorld::aw_object_change() {
     world.objects.Replace(changed);
     impl_->SetInt(attr::ObjectId, changed.id);
     impl_->Sent(ObjectPayload(changed));
-    impl_->QueueEvent(event::ObjectDelete, ObjectAttributes(old, kBotSession), true);
-    impl_->QueueEvent(event::ObjectAdd, ObjectAttributes(changed, kBotSession), true);
+    impl_->QueueObjectEvent(event::ObjectDelete, old, kBotSession, true);
+    impl_->QueueObjectEvent(event::ObjectAdd, changed, kBotSession, true);
     impl_->QueueCallback(callback::ObjectResult, reason::Success);
     if (listener_) {
         listener_->OnObjectDeleted(old, kBotSession);
@@ -75,7 +75,7 @@ int SimWorld::aw_object_delete() {
     const SimObject old = *found;
     world.objects.Remove(old.number);
     impl_->Sent(12);
-    impl_->QueueEvent(event::ObjectDelete, ObjectAttributes(old, kBotSession), true);
+    impl_->QueueObjectEvent(event::ObjectDelete, old, kBotSession, true);
     impl_->QueueCallback(callback::ObjectResult, reason::Success);
     if (listener_) listener_->OnObjectDeleted(old, kBotSession);
     return reason::Success;
@@ -90,11 +90,10 @@ int SimWorld::aw_cell_next() {
     const int32_t cellZ = static_cast<int16_t>(packed & 0xFFFF);
     if (!world.CellInside(cellX, cellZ)) return reason::OutOfWorld;
     impl_->Sent(8);
-    const SimAttributes cell = {IntAttribute(attr::CellX, cellX), IntAttribute(attr::CellZ, cellZ)};
-    impl_->QueueEvent(event::CellBegin, cell, true);
+    impl_->QueueCellEvent(event::CellBegin, cellX, cellZ);
     for (const SimObject* object : world.objects.InCell(cellX, cellZ))
-        impl_->QueueEvent(event::CellObject, ObjectAttributes(*object, std::nullopt), true);
-    impl_->QueueEvent(event::CellEnd, cell, true);
+        impl_->QueueObjectEvent(event::CellObject, *object, std::nullopt, true);
+    impl_->QueueCellEvent(event::CellEnd, cellX, cellZ);
     impl_->QueueCallback(callback::CellResult, reason::Success);
     return reason::Success;
 }
@@ -114,7 +113,7 @@ int SimWorld::aw_terrain_set(int cellX, int cellZ, int count, int value, const i
     const int64_t lastX = static_cast<int64_t>(cellX) + count - 1;
     if (!world.CellInside(cellX, cellZ) || lastX > world.size) return reason::OutOfWorld;
     for (int i = 0; i < count; ++i) {
-        world.terrain[{cellX + i, cellZ}] = Terrain{value, heights[i]};
+        world.terrain[SimWorldState::TerrainKey(cellX + i, cellZ)] = Terrain{value, heights[i]};
         if (listener_) listener_->OnTerrainSet(cellX + i, cellZ, value, heights[i]);
     }
     impl_->Sent(16 + 4 * static_cast<std::size_t>(count));

@@ -34,30 +34,6 @@ SimAttributeSet TextAttribute(int number, const std::string& text) {
     return {number, true, 0, text};
 }
 
-SimAttributes ObjectAttributes(const SimObject& object, std::optional<int32_t> bySession) {
-    SimAttributes set = {
-        IntAttribute(attr::CellX, FloorCell(object.x)),
-        IntAttribute(attr::CellZ, FloorCell(object.z)),
-        IntAttribute(attr::ObjectNumber, static_cast<int>(object.number)),
-        IntAttribute(attr::ObjectId, object.id),
-        IntAttribute(attr::ObjectX, object.x),
-        IntAttribute(attr::ObjectY, object.y),
-        IntAttribute(attr::ObjectZ, object.z),
-        IntAttribute(attr::ObjectYaw, object.yaw),
-        IntAttribute(attr::ObjectTilt, object.tilt),
-        IntAttribute(attr::ObjectRoll, object.roll),
-        TextAttribute(attr::ObjectModel, object.model),
-        TextAttribute(attr::ObjectDescription, object.description),
-        TextAttribute(attr::ObjectAction, object.action),
-        IntAttribute(attr::ObjectOwner, object.owner),
-        IntAttribute(attr::ObjectTimestamp, object.timestamp),
-        IntAttribute(attr::ObjectType, object.type),
-        TextAttribute(attr::ObjectData, object.data),
-    };
-    if (bySession) set.push_back(IntAttribute(attr::ObjectSession, *bySession));
-    return set;
-}
-
 SimAttributes AvatarAttributes(const SimAvatar& avatar) {
     return {
         IntAttribute(attr::AvatarSession, avatar.session),
@@ -121,13 +97,13 @@ int SimWorld::Impl::WorldCallCheck() const {
 }
 
 int SimWorld::Impl::Int(int number) const {
-    auto it = attributes.find(number);
-    return it == attributes.end() ? 0 : it->second.value;
+    const SimAttribute* found = attributes.Find(number);
+    return found ? found->value : 0;
 }
 
 std::string SimWorld::Impl::Text(int number) const {
-    auto it = attributes.find(number);
-    return it == attributes.end() ? std::string() : it->second.text;
+    const SimAttribute* found = attributes.Find(number);
+    return found ? found->text : std::string();
 }
 
 void SimWorld::Impl::SetInt(int number, int value) {
@@ -151,6 +127,45 @@ void SimWorld::Impl::Queue(bool isCallback, int number, int reason, SimAttribute
     queue.push_back(std::move(delivery));
 }
 
+void SimWorld::Impl::QueueObjectEvent(int number, const SimObject& object,
+                                      std::optional<int32_t> bySession, bool answer,
+                                      SimAttributes more) {
+    Queue(false, number, 0, std::move(more), answer);
+    queue.back().object = SimObjectReport{object, bySession};
+}
+
+std::size_t SimWorld::Impl::SetObjectAttributes(const SimObjectReport& report) {
+    const SimObject& object = report.object;
+    std::size_t bytes = 0;
+    auto setInt = [&](int number, int value) {
+        SetInt(number, value);
+        bytes += 4;
+    };
+    auto setText = [&](int number, const std::string& text) {
+        SetText(number, text);
+        bytes += text.size() + 2;
+    };
+    setInt(attr::CellX, FloorCell(object.x));
+    setInt(attr::CellZ, FloorCell(object.z));
+    setInt(attr::ObjectNumber, static_cast<int>(object.number));
+    setInt(attr::ObjectId, object.id);
+    setInt(attr::ObjectX, object.x);
+    setInt(attr::ObjectY, object.y);
+    setInt(attr::ObjectZ, object.z);
+    setInt(attr::ObjectYaw, object.yaw);
+    setInt(attr::ObjectTilt, object.tilt);
+    setInt(attr::ObjectRoll, object.roll);
+    setText(attr::ObjectModel, object.model);
+    setText(attr::ObjectDescription, object.description);
+    setText(attr::ObjectAction, object.action);
+    setInt(attr::ObjectOwner, object.owner);
+    setInt(attr::ObjectTimestamp, object.timestamp);
+    setInt(attr::ObjectType, object.type);
+    setText(attr::ObjectData, object.data);
+    if (report.bySession) setInt(attr::ObjectSession, *report.bySession);
+    return bytes;
+}
+
 void SimWorld::Impl::QueueWorldArrival() {
     SimWorldState& world = *entered;
     const auto& held = world.rights[loginCitizen];
@@ -163,7 +178,7 @@ void SimWorld::Impl::QueueWorldArrival() {
 }
 
 void SimWorld::Impl::DropAnswers() {
-    std::erase_if(queue, [](const SimDelivery& delivery) { return delivery.answer; });
+    queue.EraseIf([](const SimDelivery& delivery) { return delivery.answer; });
 }
 
 void SimWorld::Impl::Deliver() {
@@ -176,9 +191,14 @@ void SimWorld::Impl::Deliver() {
         ~DeliveringFlag() { flag = false; }
     } guard(delivering);
     while (!queue.empty() && queue.front().sequence < end && queue.front().dueWait <= waitCount) {
-        SimDelivery delivery = std::move(queue.front());
-        queue.pop_front();
+        SimDelivery delivery = queue.TakeFront();
         std::size_t bytes = 16;
+        if (delivery.cell) {
+            SetInt(attr::CellX, delivery.cell->first);
+            SetInt(attr::CellZ, delivery.cell->second);
+            bytes += 8;
+        }
+        if (delivery.object) bytes += SetObjectAttributes(*delivery.object);
         for (const auto& set : delivery.attributes) {
             if (set.isText) {
                 SetText(set.number, set.text);
@@ -210,7 +230,7 @@ void SimWorld::Impl::DestroyInstance() {
     disconnected = false;
     loginCitizen = 0;
     entered = nullptr;
-    attributes.clear();
+    attributes.Clear();
     eventHandlers.clear();
     callbackHandlers.clear();
     queue.clear();

@@ -71,8 +71,7 @@ int SimWorld::UserBuild(int32_t session, const SimObjectSpec& shape) {
     if (!world->CellInside(FloorCell(shape.x), FloorCell(shape.z))) return reason::OutOfWorld;
     SimObject object = impl_->ObjectFromShape(shape, avatar->citizen);
     world->objects.Add(object);
-    if (impl_->BotSees(*world))
-        impl_->QueueEvent(event::ObjectAdd, ObjectAttributes(object, session));
+    if (impl_->BotSees(*world)) impl_->QueueObjectEvent(event::ObjectAdd, object, session);
     if (listener_) listener_->OnObjectAdded(object, session);
     return reason::Success;
 }
@@ -84,8 +83,7 @@ int SimWorld::UserDelete(int32_t session, int32_t x, int32_t z) {
     if (!found) return reason::NoSuchObject;
     const SimObject old = *found;
     world->objects.Remove(old.number);
-    if (impl_->BotSees(*world))
-        impl_->QueueEvent(event::ObjectDelete, ObjectAttributes(old, session));
+    if (impl_->BotSees(*world)) impl_->QueueObjectEvent(event::ObjectDelete, old, session);
     if (listener_) listener_->OnObjectDeleted(old, session);
     return reason::Success;
 }
@@ -97,9 +95,8 @@ int SimWorld::Impl::PointAt(int eventNumber, int32_t session, int32_t x, int32_t
     const SimObject* found = world->objects.At(x, z);
     if (!found) return reason::NoSuchObject;
     if (BotSees(*world)) {
-        SimAttributes set = ObjectAttributes(*found, std::nullopt);
-        set.push_back(IntAttribute(attr::AvatarSession, session));
-        QueueEvent(eventNumber, std::move(set));
+        QueueObjectEvent(eventNumber, *found, std::nullopt, false,
+                         {IntAttribute(attr::AvatarSession, session)});
     }
     return reason::Success;
 }

@@ -3,12 +3,14 @@
 // (citizens, worlds with rights, objects, terrain, avatars), the one attribute store, the
 // delivery queue, the fault plan and the traffic counters.
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -33,6 +35,30 @@ struct SimAttributeSet {
 };
 using SimAttributes = std::vector<SimAttributeSet>;
 
+// Attributes by number. The SDK's numbers are small, so they index a table (an event sets a
+// dozen of them for every object it reports); any other number still reads back what was set.
+class SimAttributeTable {
+public:
+    SimAttribute& operator[](int number) {
+        if (number >= 0 && number < kSlots) return slots_[static_cast<std::size_t>(number)];
+        return others_[number];
+    }
+    const SimAttribute* Find(int number) const {
+        if (number >= 0 && number < kSlots) return &slots_[static_cast<std::size_t>(number)];
+        auto it = others_.find(number);
+        return it == others_.end() ? nullptr : &it->second;
+    }
+    void Clear() {
+        slots_.assign(kSlots, SimAttribute{});
+        others_.clear();
+    }
+
+private:
+    static constexpr int kSlots = 512;
+    std::vector<SimAttribute> slots_ = std::vector<SimAttribute>(kSlots);
+    std::map<int, SimAttribute> others_;
+};
+
 struct SimCitizen {
     int32_t number = 0;
     std::string name;
@@ -52,22 +78,72 @@ struct SimWorldState {
     int32_t size = 0;
     std::map<int32_t, std::set<int>> rights;  // citizen -> rights held
     SimObjectStore objects;
-    std::map<std::pair<int32_t, int32_t>, SimWorld::Terrain> terrain;
-    std::vector<SimAvatar> avatars;                 // arrival order
-    std::map<std::string, int64_t> ejectedUntilMs;  // EjectKey -> monotonic ms
+    std::unordered_map<uint64_t, SimWorld::Terrain> terrain;  // by TerrainKey(x, z)
+    std::vector<SimAvatar> avatars;                           // arrival order
+    std::map<std::string, int64_t> ejectedUntilMs;            // EjectKey -> monotonic ms
 
     bool CellInside(int32_t cellX, int32_t cellZ) const;
+    static uint64_t TerrainKey(int32_t cellX, int32_t cellZ) {
+        return (uint64_t{static_cast<uint32_t>(cellX)} << 32) | static_cast<uint32_t>(cellZ);
+    }
     SimAvatar* FindAvatar(int32_t session);
+};
+
+// An object an event reports, with the session that caused the event when there was one. Its
+// attributes are set from it as the event is delivered: a cell query reports every object of the
+// cell, so no list of attributes is built for each.
+struct SimObjectReport {
+    SimObject object;
+    std::optional<int32_t> bySession;
 };
 
 struct SimDelivery {
     bool isCallback = false;
     int number = 0;
     int reason = 0;
+    std::optional<std::pair<int32_t, int32_t>> cell;  // sets 224, 225 first
+    std::optional<SimObjectReport> object;            // then these
+    // then these
     SimAttributes attributes;
     uint64_t sequence = 0;
     uint64_t dueWait = 0;
     bool answer = false;  // answers a request of the bot: lost when the connection drops
+};
+
+// The deliveries waiting, oldest first. Deliveries are large, so a deque would allocate a block
+// for nearly every one; this keeps its storage and moves what is left down only now and then.
+class SimDeliveryQueue {
+public:
+    bool empty() const { return head_ == items_.size(); }
+    std::size_t size() const { return items_.size() - head_; }
+    const SimDelivery& front() const { return items_[head_]; }
+    SimDelivery& back() { return items_.back(); }
+    void push_back(SimDelivery delivery) { items_.push_back(std::move(delivery)); }
+    SimDelivery TakeFront() {
+        SimDelivery taken = std::move(items_[head_++]);
+        if (head_ == items_.size()) {
+            clear();
+        } else if (head_ >= 1024 && 2 * head_ >= items_.size()) {
+            items_.erase(items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(head_));
+            head_ = 0;
+        }
+        return taken;
+    }
+    template <typename Wanted>
+    void EraseIf(Wanted wanted) {
+        items_.erase(std::remove_if(items_.begin() + static_cast<std::ptrdiff_t>(head_),
+                                    items_.end(), wanted),
+                     items_.end());
+        if (empty()) clear();
+    }
+    void clear() {
+        items_.clear();
+        head_ = 0;
+    }
+
+private:
+    std::vector<SimDelivery> items_;
+    std::size_t head_ = 0;
 };
 
 struct SimFault {
@@ -84,8 +160,6 @@ std::string Quoted(const std::string& text);
 
 SimAttributeSet IntAttribute(int number, int value);
 SimAttributeSet TextAttribute(int number, const std::string& text);
-// Every field of an object plus its cell (224, 225); 245 only when a session caused the event.
-SimAttributes ObjectAttributes(const SimObject& object, std::optional<int32_t> bySession);
 SimAttributes AvatarAttributes(const SimAvatar& avatar);
 
 struct SimWorld::Impl {
@@ -103,11 +177,11 @@ struct SimWorld::Impl {
     SimWorldState* entered = nullptr;
     SimWorldState* lastEntered = nullptr;
 
-    std::map<int, SimAttribute> attributes;
+    SimAttributeTable attributes;
     std::map<int, AwEventHandler> eventHandlers;
     std::map<int, AwCallbackHandler> callbackHandlers;
 
-    std::deque<SimDelivery> queue;
+    SimDeliveryQueue queue;
     uint64_t nextSequence = 1;
     uint64_t waitCount = 0;
     int answerDelay = 0;
@@ -139,11 +213,22 @@ struct SimWorld::Impl {
     void QueueEvent(int number, SimAttributes attributes, bool answer = false) {
         Queue(false, number, 0, std::move(attributes), answer);
     }
+    // An event reporting an object: every field of it plus its cell (224, 225), then 245 when
+    // a session caused the event, then `more`.
+    void QueueObjectEvent(int number, const SimObject& object, std::optional<int32_t> bySession,
+                          bool answer = false, SimAttributes more = {});
+    // A cell query's begin or end event: the cell (224, 225).
+    void QueueCellEvent(int number, int32_t cellX, int32_t cellZ) {
+        Queue(false, number, 0, {}, true);
+        queue.back().cell = {cellX, cellZ};
+    }
     void QueueCallback(int number, int reason) { Queue(true, number, reason, {}, true); }
     // World attributes (11), then an avatar-add for each avatar present, in arrival order.
     void QueueWorldArrival();
     void DropAnswers();
     void Deliver();
+    // Sets the attributes of a reported object; returns the bytes they take on the wire.
+    std::size_t SetObjectAttributes(const SimObjectReport& report);
     void DestroyInstance();
 
     void Sent(std::size_t payloadBytes) { bytesOut += 16 + payloadBytes; }
