@@ -107,9 +107,8 @@ TEST(MicroXmlTest, WritesIndentedEscapedLines) {
     TMicroXmlDocument document;
     TMicroXmlElement* root = document.CreateRoot("Root");
     root->SetAttribute("v", "1");
-    TMicroXmlElement* group = root->AddChild("Group");
-    group->AddChild("Empty");
-    group->AddChild("Value")->Text = "a < b & \"c\" 'd' > e";
+    root->AddChild("Empty");
+    root->AddChild("Value")->Text = "a < b & \"c\" 'd' > e";
     TMicroXmlElement* named = root->AddChild("Named");
     named->SetAttribute("name", "x<&\"y");
     named->Text = "dropped";
@@ -117,10 +116,8 @@ TEST(MicroXmlTest, WritesIndentedEscapedLines) {
     EXPECT_EQ(document.SaveToString(),
               "<?xml version=\"1.0\" standalone=\"yes\"?>\r\n"
               "<Root v=\"1\">\r\n"
-              "  <Group>\r\n"
-              "    <Empty />\r\n"
-              "    <Value>a &lt; b &amp; &quot;c&quot; &apos;d&apos; &gt; e</Value>\r\n"
-              "  </Group>\r\n"
+              "  <Empty />\r\n"
+              "  <Value>a &lt; b &amp; &quot;c&quot; &apos;d&apos; &gt; e</Value>\r\n"
               "  <Named name=\"x&lt;&amp;&quot;y\">\r\n"
               "    <Leaf>z</Leaf>\r\n"
               "  </Named>\r\n"

@@ -121,22 +121,6 @@ TEST_F(SessionTableTest, EntryNoticeThenAGhostAddIsRejectedAndItsDeleteKeepsTheU
     EXPECT_EQ(CountActivity("Leaves world"), 1);
 }
 
-TEST_F(SessionTableTest, LeavingWhileEnabledOrAResetLowersTheCount) {
-    TTerrainSession& user = Arrive({5, 100});
-    ASSERT_TRUE(SetSessionEnabled(bot(), user, true, false));
-    tb.world.UserLeave(5);
-    tb.Tick();
-    EXPECT_EQ(bot().sessions.EnabledCount, 0);
-    EXPECT_EQ(bot().model.Stat(7), "0");
-
-    ASSERT_TRUE(SetSessionEnabled(bot(), Arrive({6, 101}), true, false));
-    Arrive({7, 102});
-    SessionTableReset(bot());
-    EXPECT_EQ(bot().sessions.Count(), 0u);
-    EXPECT_EQ(bot().sessions.EnabledCount, 0);
-    EXPECT_EQ(bot().model.Stat(7), "0") << "no tick may follow: the window is told at once";
-}
-
 TEST_F(SessionTableTest, EnablingOutsideTheWorldIsRefused) {
     struct Case {
         int32_t x, z;

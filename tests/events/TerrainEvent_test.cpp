@@ -30,18 +30,14 @@ protected:
         AwSdk& sdk = tb.world;
         sdk.aw_int_set(attr::ObjectType, 0);
         sdk.aw_string_set(attr::ObjectModel, "terrain.rwx");
-        for (auto [attribute, value] : {std::pair{attr::ObjectX, x},
-                                        {attr::ObjectY, 0},
-                                        {attr::ObjectZ, z},
-                                        {attr::ObjectYaw, 0},
-                                        {attr::ObjectTilt, 0},
-                                        {attr::ObjectRoll, 0},
-                                        {attr::ObjectId, id},
-                                        {attr::ObjectNumber, static_cast<int32_t>(number)},
-                                        {attr::ObjectOwner, 0},
-                                        {attr::ObjectTimestamp, 1000},
-                                        {attr::ObjectSession, sdk.aw_session()}})
-            sdk.aw_int_set(attribute, value);
+        // clang-format off
+        const std::pair<int, int32_t> values[] = {
+            {attr::ObjectX, x}, {attr::ObjectY, 0}, {attr::ObjectZ, z}, {attr::ObjectYaw, 0},
+            {attr::ObjectTilt, 0}, {attr::ObjectRoll, 0}, {attr::ObjectId, id},
+            {attr::ObjectNumber, static_cast<int32_t>(number)}, {attr::ObjectOwner, 0},
+            {attr::ObjectTimestamp, 1000}, {attr::ObjectSession, sdk.aw_session()}};
+        // clang-format on
+        for (auto [attribute, value] : values) sdk.aw_int_set(attribute, value);
         sdk.aw_string_set(attr::ObjectDescription, "4");
         sdk.aw_string_set(attr::ObjectAction, "");
     }
