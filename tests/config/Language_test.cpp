@@ -43,8 +43,7 @@ TEST(Language, ShippedFileHasEveryKey) {
         const LangKeyInfo& info = LangInfo(static_cast<Lang>(i));
         const std::string& text = bot.language[static_cast<Lang>(i)];
         const std::string name = std::string(info.section) + "/" + info.key;
-        EXPECT_FALSE(text.empty()) << name;
-        EXPECT_NE(text, kMissingTextPlaceholder) << name;
+        EXPECT_TRUE(!text.empty() && text != kMissingTextPlaceholder) << name;
         // Measured in the file itself: the catalogue would cut a longer text silently.
         const std::string inFile = shipped.ReadString(info.section, info.key, "");
         EXPECT_LE(inFile.size(), kLangTextLimit) << name;
