@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/Errors.h"
-#include "config/MicroXml.h"
 #include "config/XmlConfigFile.h"
 #include "support/TestBot.h"
 

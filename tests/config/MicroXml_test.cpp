@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "support/TestBot.h"
 
@@ -14,24 +13,15 @@ namespace {
 // A compact picture of a tree: name[attr=value,...]"text"(children...).
 std::string Describe(const TMicroXmlElement* element) {
     if (!element) return "<none>";
-    std::string out = element->Name;
-    if (element->AttributeCount() > 0) {
-        out += "[";
-        for (std::size_t i = 0; i < element->AttributeCount(); ++i) {
-            if (i > 0) out += ",";
-            out += element->Attribute(i).Name + "=" + element->Attribute(i).Value;
-        }
-        out += "]";
-    }
+    std::string out = element->Name, attributes, children;
+    for (std::size_t i = 0; i < element->AttributeCount(); ++i)
+        attributes +=
+            (i > 0 ? "," : "") + element->Attribute(i).Name + "=" + element->Attribute(i).Value;
+    for (std::size_t i = 0; i < element->ChildCount(); ++i)
+        children += (i > 0 ? " " : "") + Describe(element->Child(i));
+    if (!attributes.empty()) out += "[" + attributes + "]";
     if (!element->Text.empty()) out += "\"" + element->Text + "\"";
-    if (element->ChildCount() > 0) {
-        out += "(";
-        for (std::size_t i = 0; i < element->ChildCount(); ++i) {
-            if (i > 0) out += " ";
-            out += Describe(element->Child(i));
-        }
-        out += ")";
-    }
+    if (!children.empty()) out += "(" + children + ")";
     return out;
 }
 
