@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "app/Bot.h"
 #include "support/BotTest.h"
@@ -108,8 +109,8 @@ TEST_F(SessionTableTest, EntryNoticeThenAGhostAddIsRejectedAndItsDeleteKeepsTheU
     tb.world.UserLeave(5);
     tb.Tick();
     EXPECT_EQ(CountActivity("Duplicate ghost session number timed out on server"), 1);
-    ASSERT_NE(bot().sessions.FindSession(5), nullptr);
-    EXPECT_FALSE(bot().sessions.FindSession(5)->ghost);
+    const TTerrainSession* kept = bot().sessions.FindSession(5);
+    EXPECT_TRUE(kept && !kept->ghost);
     // The world has no second avatar left to remove; the next delete is delivered by hand.
     ASSERT_EQ(tb.world.aw_int_set(attr::AvatarSession, 5), 0);
     OnAvatarDelete(bot());
@@ -118,20 +119,16 @@ TEST_F(SessionTableTest, EntryNoticeThenAGhostAddIsRejectedAndItsDeleteKeepsTheU
 }
 
 TEST_F(SessionTableTest, EnablingOutsideTheWorldIsRefused) {
-    struct Case {
-        int32_t x, z;
-        bool allowed;
-    };
     // World size 10: cells -10..10, positions truncated toward zero.
-    const Case cases[] = {{10999, 0, true},   {11000, 0, false}, {-10999, 0, true},
-                          {-11000, 0, false}, {0, 11000, false}, {0, -10999, true}};
+    const std::tuple<int32_t, int32_t, bool> cases[] = {{10999, 0, true},  {11000, 0, false},
+                                                        {-10999, 0, true}, {-11000, 0, false},
+                                                        {0, 11000, false}, {0, -10999, true}};
     int32_t session = 20;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.z));
-        ++session;
-        TTerrainSession& user = Arrive({session, 100 + session, c.x, c.z});
-        EXPECT_EQ(SetSessionEnabled(bot(), user, true, false), c.allowed);
-        EXPECT_EQ(Replies(session), c.allowed ? Texts{} : Texts{Braced(Lang::bounds_error)});
+    for (auto [x, z, allowed] : cases) {
+        SCOPED_TRACE(std::to_string(x) + "," + std::to_string(z));
+        TTerrainSession& user = Arrive({++session, 100 + session, x, z});
+        EXPECT_EQ(SetSessionEnabled(bot(), user, true, false), allowed);
+        EXPECT_EQ(Replies(session), allowed ? Texts{} : Texts{Braced(Lang::bounds_error)});
     }
 }
 

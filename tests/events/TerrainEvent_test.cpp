@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/Bot.h"
 #include "commands/TerrainRights.h"
 #include "support/BotTest.h"
@@ -46,27 +48,18 @@ protected:
         tb.world.aw_int_set(attr::CellZ, cellZ);
         TerrainEventCellBegin(bot());
     }
-    void Click(int32_t session, int32_t x, int32_t z) {
-        ASSERT_EQ(tb.world.UserClick(session, x, z), 0);
-        Deliver();
-    }
 };
 
 TEST_F(EventTest, OnlyTypeZeroTerrainModelsAreMarkers) {
-    struct Row {
-        int32_t cellX, type;
-        std::string model;
-        bool marker;
-    };
-    const Row rows[] = {
+    const std::tuple<int32_t, int32_t, const char*, bool> rows[] = {
         {1, 0, "Terrain.RWX", true}, {2, 1, "terrain.rwx", false}, {3, 0, "tree01.rwx", false}};
-    for (const Row& row : rows) {
-        SimObjectSpec shape = Shape(row.cellX * 1000, 7000, "4");
-        shape.type = row.type;
-        shape.model = row.model;
+    for (auto [cellX, type, model, marker] : rows) {
+        SimObjectSpec shape = Shape(cellX * 1000, 7000, "4");
+        shape.type = type;
+        shape.model = model;
         ASSERT_EQ(tb.world.UserBuild(kUser, shape), 0);
         Deliver();
-        EXPECT_EQ(bot().cache.FindCell(row.cellX, 7) != -1, row.marker) << row.model;
+        EXPECT_EQ(bot().cache.FindCell(cellX, 7) != -1, marker) << model;
     }
 }
 
@@ -76,7 +69,8 @@ TEST_F(EventTest, ClickOnAnotherObjectThanTheCachedMarkerOnlyLearnsIt) {
     SimObjectSpec stray = Shape(3200, 5100, "6");
     stray.owner = kCitizen;
     tb.world.PlaceObject(TestBot::kWorld, stray);
-    Click(kUser, 3200, 5100);
+    ASSERT_EQ(tb.world.UserClick(kUser, 3200, 5100), 0);
+    Deliver();
     EXPECT_TRUE(bot().world.commands.Empty());
     EXPECT_TRUE(Outgoing(kUser).empty());
     Settle();

@@ -40,11 +40,7 @@ FuzzScene::FuzzScene() {
                        test::TestBot::kBotCitizen);
     tb.Enter(kUser, kUserCitizen, kHomes[1].x, kHomes[1].z, "Mason");
     tb.Tick();
-    for (int32_t session : {kCaretaker, kUser}) {
-        TTerrainSession* record = bot().sessions.FindSession(session);
-        Check(record && SetSessionEnabled(bot(), *record, true, false));
-    }
-    Check(Settle(400));
+    Check(ResetUsers() && Settle(400));
 }
 
 FuzzScene& FuzzScene::Next() {
