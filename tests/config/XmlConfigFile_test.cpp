@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/Errors.h"
-#include "config/MicroXml.h"
 #include "support/TestBot.h"
 
 namespace tv {
@@ -49,20 +49,15 @@ TEST(XmlConfigFileTest, FindsTheFirstMatchingEntry) {
         "</section><other><param name=\"k\">ignored</param></other>"
         "<section><param name=\"k\">unnamed</param></section></XmlConfigFile>",
         "m");
-    struct Case {
-        const char* section;
-        const char* name;
-        const char* value;
-    };
-    const std::vector<Case> cases = {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"s", "K", "two"},       // the later duplicate overwrote the first entry
         {"S", "", "4x"},         // an empty name finds the section's first entry (sorted)
         {"", "k", "unnamed"},    // a section element without a name
         {"x", "k", "default"},   // no such section
         {"S", "zz", "default"},  // no such name
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(file.ReadString(c.section, c.name, "default"), c.value) << c.section << c.name;
+    for (auto [section, name, value] : cases)
+        EXPECT_EQ(file.ReadString(section, name, "default"), value) << section << name;
     EXPECT_EQ(file.ReadInteger("s", "n", 0), 42);
     EXPECT_EQ(file.ReadInteger("s", "absent", -7), -7);
     EXPECT_EQ(test::ErrorOf<EConvertError>([&] { file.ReadInteger("s", "bad", 0); }),

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/Bot.h"
 #include "commands/TerrainRights.h"
 #include "support/BotTest.h"
@@ -30,18 +32,14 @@ protected:
         AwSdk& sdk = tb.world;
         sdk.aw_int_set(attr::ObjectType, 0);
         sdk.aw_string_set(attr::ObjectModel, "terrain.rwx");
-        for (auto [attribute, value] : {std::pair{attr::ObjectX, x},
-                                        {attr::ObjectY, 0},
-                                        {attr::ObjectZ, z},
-                                        {attr::ObjectYaw, 0},
-                                        {attr::ObjectTilt, 0},
-                                        {attr::ObjectRoll, 0},
-                                        {attr::ObjectId, id},
-                                        {attr::ObjectNumber, static_cast<int32_t>(number)},
-                                        {attr::ObjectOwner, 0},
-                                        {attr::ObjectTimestamp, 1000},
-                                        {attr::ObjectSession, sdk.aw_session()}})
-            sdk.aw_int_set(attribute, value);
+        // clang-format off
+        const std::pair<int, int32_t> values[] = {
+            {attr::ObjectX, x}, {attr::ObjectY, 0}, {attr::ObjectZ, z}, {attr::ObjectYaw, 0},
+            {attr::ObjectTilt, 0}, {attr::ObjectRoll, 0}, {attr::ObjectId, id},
+            {attr::ObjectNumber, static_cast<int32_t>(number)}, {attr::ObjectOwner, 0},
+            {attr::ObjectTimestamp, 1000}, {attr::ObjectSession, sdk.aw_session()}};
+        // clang-format on
+        for (auto [attribute, value] : values) sdk.aw_int_set(attribute, value);
         sdk.aw_string_set(attr::ObjectDescription, "4");
         sdk.aw_string_set(attr::ObjectAction, "");
     }
@@ -50,27 +48,18 @@ protected:
         tb.world.aw_int_set(attr::CellZ, cellZ);
         TerrainEventCellBegin(bot());
     }
-    void Click(int32_t session, int32_t x, int32_t z) {
-        ASSERT_EQ(tb.world.UserClick(session, x, z), 0);
-        Deliver();
-    }
 };
 
 TEST_F(EventTest, OnlyTypeZeroTerrainModelsAreMarkers) {
-    struct Row {
-        int32_t cellX, type;
-        std::string model;
-        bool marker;
-    };
-    const Row rows[] = {
+    const std::tuple<int32_t, int32_t, const char*, bool> rows[] = {
         {1, 0, "Terrain.RWX", true}, {2, 1, "terrain.rwx", false}, {3, 0, "tree01.rwx", false}};
-    for (const Row& row : rows) {
-        SimObjectSpec shape = Shape(row.cellX * 1000, 7000, "4");
-        shape.type = row.type;
-        shape.model = row.model;
+    for (auto [cellX, type, model, marker] : rows) {
+        SimObjectSpec shape = Shape(cellX * 1000, 7000, "4");
+        shape.type = type;
+        shape.model = model;
         ASSERT_EQ(tb.world.UserBuild(kUser, shape), 0);
         Deliver();
-        EXPECT_EQ(bot().cache.FindCell(row.cellX, 7) != -1, row.marker) << row.model;
+        EXPECT_EQ(bot().cache.FindCell(cellX, 7) != -1, marker) << model;
     }
 }
 
@@ -80,7 +69,8 @@ TEST_F(EventTest, ClickOnAnotherObjectThanTheCachedMarkerOnlyLearnsIt) {
     SimObjectSpec stray = Shape(3200, 5100, "6");
     stray.owner = kCitizen;
     tb.world.PlaceObject(TestBot::kWorld, stray);
-    Click(kUser, 3200, 5100);
+    ASSERT_EQ(tb.world.UserClick(kUser, 3200, 5100), 0);
+    Deliver();
     EXPECT_TRUE(bot().world.commands.Empty());
     EXPECT_TRUE(Outgoing(kUser).empty());
     Settle();
@@ -131,31 +121,26 @@ TEST_F(EventTest, ChatLinesReachTheDispatcherOnlyThroughTheGates) {
         bool listed;
         int32_t floodCount;
         bool counted;
-        Texts replies;
+        std::string reply;  // none when empty
     };
-    const std::string unknown = "'FOO' " + Braced(Lang::invalid_command_error);
-    const std::vector<Row> rows = {{"prefix in capitals", "T:FOO", true, 0, true, {unknown}},
-                                   {"prefix alone", "t:", true, 0, false, {}},
-                                   {"no prefix", "hello t:foo", true, 0, false, {}},
-                                   {"not in the rights list",
-                                    "t:foo",
-                                    false,
-                                    0,
-                                    false,
-                                    {"You do not have terrain rights in terra."}},
-                                   {"flood-ejected", "t:foo", true, -1, true, {}}};
+    const Row rows[] = {{"prefix in capitals", "T:FOO", true, 0, true,
+                         "'FOO' " + Braced(Lang::invalid_command_error)},
+                        {"prefix alone", "t:", true, 0, false, ""},
+                        {"no prefix", "hello t:foo", true, 0, false, ""},
+                        {"not in the rights list", "t:foo", false, 0, false,
+                         "You do not have terrain rights in terra."},
+                        {"flood-ejected", "t:foo", true, -1, true, ""}};
     int32_t n = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         ++n;
         TTerrainSession& record = Arrive({kUser + n, kCitizen + n, -8000, -8000, true});
-        bot().rights.Clear();
-        if (row.listed) TerrainRightsFromString(bot().rights, "*");
+        TerrainRightsFromString(bot().rights, row.listed ? "*" : "");
         record.floodCount = row.floodCount;
         ASSERT_EQ(tb.world.UserChat(kUser + n, row.text), 0);
         Deliver();
         EXPECT_EQ(record.lastCommandMs != 0, row.counted);
-        EXPECT_EQ(Outgoing(kUser + n), row.replies);
+        EXPECT_EQ(Outgoing(kUser + n), row.reply.empty() ? Texts{} : Texts{row.reply});
         Settle();
     }
 }

@@ -1,14 +1,6 @@
 #include "fuzz/FuzzScene.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <map>
-#include <memory>
-#include <utility>
-#include <vector>
-
 #include "app/Connection.h"
-#include "app/MessageQueue.h"
 #include "events/SessionTable.h"
 #include "terrain/MarkerIntake.h"
 #include "terrain/TerrainMarker.h"
@@ -18,6 +10,8 @@ namespace tv::fuzz {
 namespace {
 
 constexpr const char* kWorld = test::TestBot::kWorld;
+std::unique_ptr<FuzzScene> shared;
+int sharedUses = 0;
 
 void PlaceMarker(SimWorld& world, int32_t cellX, int32_t cellZ, const std::string& description,
                  int32_t owner, const std::string& action = {}) {
@@ -25,10 +19,6 @@ void PlaceMarker(SimWorld& world, int32_t cellX, int32_t cellZ, const std::strin
     shape.owner = owner;
     shape.action = action;
     world.PlaceObject(kWorld, shape);
-}
-
-bool IsMarker(const SimObject& object) {
-    return object.type == 0 && SameText(object.model, kMarkerModel);
 }
 
 }  // namespace
@@ -50,17 +40,8 @@ FuzzScene::FuzzScene() {
                        test::TestBot::kBotCitizen);
     tb.Enter(kUser, kUserCitizen, kHomes[1].x, kHomes[1].z, "Mason");
     tb.Tick();
-    for (int32_t session : {kCaretaker, kUser}) {
-        TTerrainSession* record = bot().sessions.FindSession(session);
-        Check(record && SetSessionEnabled(bot(), *record, true, false));
-    }
-    Check(Settle(400));
+    Check(ResetUsers() && Settle(400));
 }
-
-namespace {
-std::unique_ptr<FuzzScene> shared;
-int sharedUses = 0;
-}  // namespace
 
 FuzzScene& FuzzScene::Next() {
     if (!shared || ++sharedUses > 2000 || !shared->ResetUsers()) {
@@ -90,7 +71,8 @@ void FuzzScene::CheckCacheMatchesWorld() {
     std::map<std::pair<int32_t, int32_t>, std::vector<const SimObject*>> onAnchors;
     const std::vector<SimObject> all = tb.world.Objects(kWorld);  // `onAnchors` points into it
     for (const SimObject& object : all)
-        if (IsMarker(object) && object.x % kCellSpan == 0 && object.z % kCellSpan == 0)
+        if (object.type == 0 && SameText(object.model, kMarkerModel) && object.x % kCellSpan == 0 &&
+            object.z % kCellSpan == 0)
             onAnchors[{object.x / kCellSpan, object.z / kCellSpan}].push_back(&object);
     for (int32_t cellZ = -b.worldSize; cellZ <= b.worldSize; ++cellZ) {
         const TTerrainCacheZ* row = b.cache.FindRow(cellZ);

@@ -10,9 +10,6 @@
 // users enabled in their first state and rights for everyone; the markers are as earlier inputs
 // left them, always within the scene's small world. A fresh scene every 2000 inputs bounds that
 // drift and the world's console log.
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
 #include "events/SessionTable.h"
 #include "fuzz/FuzzScene.h"

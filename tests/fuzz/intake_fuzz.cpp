@@ -6,23 +6,11 @@
 // 3 and 4 the offset from the cell's anchor; 5 to 7 yaw, tilt and roll; 8 the height; the rest
 // is the description. The bot must settle within a minute; then every cached marker agrees with
 // the world, and the object is either gone or the marker of its cell.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 #include "fuzz/FuzzScene.h"
 #include "terrain/TerrainMarker.h"
 
 using tv::fuzz::Check;
 using tv::fuzz::FuzzScene;
-
-namespace {
-
-int32_t Signed(uint8_t byte, int32_t scale) {
-    return static_cast<int8_t>(byte) * scale;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 9 || size > 4096) return 0;
@@ -30,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tv::Bot& bot = scene->bot();
     tv::SimWorld& world = scene->tb.world;
     const uint8_t flags = data[0];
+    auto Signed = [](uint8_t byte, int32_t scale) { return static_cast<int8_t>(byte) * scale; };
     const int32_t builder = flags & 8 ? FuzzScene::kCaretaker : FuzzScene::kUser;
     if (flags & 1) tv::SetSessionEnabled(bot, *bot.sessions.FindSession(builder), false, false);
 

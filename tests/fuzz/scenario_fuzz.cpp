@@ -3,13 +3,7 @@
 // runner reports a bad line and goes on; it never crashes, and its last line is its summary.
 // Scripts that ask for long runs (more than 600 heartbeats in all) are left out, so each input
 // stays short; longer waits than a day the runner must refuse by itself.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <memory>
 #include <sstream>
-#include <string>
 
 #include "app/Format.h"
 #include "fuzz/FuzzScene.h"

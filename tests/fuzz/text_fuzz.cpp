@@ -3,11 +3,6 @@
 // byte picks the reader; none may crash, hang or leak, whatever the bytes, and each keeps the
 // properties checked below.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "app/Errors.h"
 #include "app/Format.h"
@@ -78,15 +73,14 @@ void FuzzRights(const std::string& text) {
     tv::TerrainRightsRemove(again, citizen);
     for (const tv::TTerrainRightsItem& item : again) Check(item.LowCitnum != citizen);
     std::vector<std::string> entries = tv::SplitCommaList(text);
-    std::size_t count = entries.size();
+    const std::size_t count = entries.size();
     tv::SortNumericStrings(entries);
     Check(entries.size() == count);
 }
 
 void FuzzSplit(const std::string& text) {
-    std::vector<std::string> words = tv::SplitCommandLine(text);
     std::size_t total = 0;
-    for (const auto& word : words) total += word.size();
+    for (const std::string& word : tv::SplitCommandLine(text)) total += word.size();
     Check(total <= text.size());
 }
 
@@ -94,20 +88,8 @@ void FuzzSplit(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0 || size > 4096) return 0;
-    std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    switch (data[0] % 4) {
-        case 0:
-            FuzzFormat(text);
-            break;
-        case 1:
-            FuzzConversions(text);
-            break;
-        case 2:
-            FuzzRights(text);
-            break;
-        default:
-            FuzzSplit(text);
-            break;
-    }
+    using Reader = void (*)(const std::string&);
+    constexpr Reader kReaders[] = {FuzzFormat, FuzzConversions, FuzzRights, FuzzSplit};
+    kReaders[data[0] % 4](std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
     return 0;
 }

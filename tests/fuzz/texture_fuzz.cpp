@@ -5,11 +5,6 @@
 // range; a refused text gives the default texture or an in-range texture with a bad rotation,
 // never a rotation; and the description the bot writes for an accepted text reads back the same.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <filesystem>
-#include <memory>
-#include <string>
 
 #include "fuzz/FuzzScene.h"
 #include "terrain/MarkerIntake.h"
@@ -20,13 +15,12 @@ using tv::fuzz::Check;
 namespace {
 
 tv::Bot& ReaderBot() {
-    static std::unique_ptr<tv::test::TestBot> tb = [] {
-        auto made = std::make_unique<tv::test::TestBot>();
-        std::filesystem::create_symlink("/dev/null", made->dir.Path() / "debug.log");
-        made->Create();
-        return made;
+    static tv::test::TestBot tb;
+    static tv::Bot& bot = []() -> tv::Bot& {
+        std::filesystem::create_symlink("/dev/null", tb.dir.Path() / "debug.log");
+        return tb.Create();
     }();
-    return *tb->bot;
+    return bot;
 }
 
 }  // namespace

@@ -1,12 +1,6 @@
 // Fuzz target for the XML layer: any bytes are read as an element tree and as a parameter
 // store; neither may crash, hang or leak, and what the writer produces must read back to the
 // same content.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
-
 #include "app/Errors.h"
 #include "app/Format.h"
 #include "config/Cp1252.h"
@@ -22,24 +16,18 @@ namespace {
 // The re-read tree equals the written one: names come back in their escaped form (names are
 // taken as written), values and leaf texts come back byte for byte.
 void CheckSameTree(const tv::TMicroXmlElement& written, const tv::TMicroXmlElement& reread) {
-    struct Pair {
-        const tv::TMicroXmlElement* a;
-        const tv::TMicroXmlElement* b;
-    };
-    std::vector<Pair> pending{{&written, &reread}};
+    std::vector<std::pair<const tv::TMicroXmlElement*, const tv::TMicroXmlElement*>> pending{
+        {&written, &reread}};
     while (!pending.empty()) {
-        Pair p = pending.back();
+        const auto [a, b] = pending.back();
         pending.pop_back();
-        Check(tv::XmlEscaped(p.a->Name) == p.b->Name);
-        Check(p.a->AttributeCount() == p.b->AttributeCount());
-        for (std::size_t i = 0; i < p.a->AttributeCount(); ++i) {
-            Check(tv::XmlEscaped(p.a->Attribute(i).Name) == p.b->Attribute(i).Name);
-            Check(p.a->Attribute(i).Value == p.b->Attribute(i).Value);
-        }
-        Check(p.a->ChildCount() == p.b->ChildCount());
-        if (p.a->ChildCount() == 0) Check(p.a->Text == p.b->Text);
-        for (std::size_t i = 0; i < p.a->ChildCount(); ++i)
-            pending.push_back({p.a->Child(i), p.b->Child(i)});
+        Check(tv::XmlEscaped(a->Name) == b->Name && a->AttributeCount() == b->AttributeCount() &&
+              a->ChildCount() == b->ChildCount() && (a->ChildCount() > 0 || a->Text == b->Text));
+        for (std::size_t i = 0; i < a->AttributeCount(); ++i)
+            Check(tv::XmlEscaped(a->Attribute(i).Name) == b->Attribute(i).Name &&
+                  a->Attribute(i).Value == b->Attribute(i).Value);
+        for (std::size_t i = 0; i < a->ChildCount(); ++i)
+            pending.push_back({a->Child(i), b->Child(i)});
     }
 }
 
@@ -71,10 +59,8 @@ void FuzzStore(std::string_view text) {
     reread.LoadFromString(store.SaveToString(), "written.xml");
     Check(store.Params().size() == reread.Params().size());
     for (std::size_t i = 0; i < store.Params().size(); ++i) {
-        const tv::TXmlConfigParam& a = store.Params()[i];
-        const tv::TXmlConfigParam& b = reread.Params()[i];
-        Check(tv::SameText(a.Section, b.Section));
-        Check(a.Name == b.Name && a.Value == b.Value);
+        const tv::TXmlConfigParam &a = store.Params()[i], &b = reread.Params()[i];
+        Check(tv::SameText(a.Section, b.Section) && a.Name == b.Name && a.Value == b.Value);
     }
 }
 
