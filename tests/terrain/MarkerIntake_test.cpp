@@ -41,6 +41,8 @@ TEST_F(IntakeTest, TextureTexts) {
                std::to_string(rotation) + (hole ? " hole" : "");
     };
     // Text, TextureMin, what is read. The scan skips blanks before a number, not before a comma.
+    // TextureMin -5 comes with TextureMax 20000 and DefaultTexture 70000: whatever the options
+    // say, a texture stays within what a terrain value carries.
     // clang-format off
     const std::tuple<const char*, int32_t, const char*> rows[] = {
         {"", 0, "ok 0 0"},            {"HOLE", 0, "ok 0 0 hole"},   {"Hole", 0, "ok 0 0 hole"},
@@ -50,26 +52,18 @@ TEST_F(IntakeTest, TextureTexts) {
         {"600,90", 0, "bad 7 0"},     {"-1", 0, "bad 7 0"},         {"", 5, "ok 0 0"},
         {"3", 5, "bad 7 0"},          {",90", 0, "bad 7 0"},        {"99999999999", 0, "bad 7 0"},
         {"300", 0, "ok 300 0"},       {"12abc", 0, "ok 12 0"},      {"12, 90", 0, "ok 12 16384"},
-        {"12 ,90", 0, "ok 12 0"},     {"12,90xyz", 0, "ok 12 16384"},
-        {"99999999999,90", 0, "bad 7 0"}};
+        {"12 ,90", 0, "ok 12 0"},     {"12,90xyz", 0, "ok 12 16384"}, {",,", 0, "bad 7 0"},
+        {"99999999999,90", 0, "bad 7 0"},
+        {"16384", -5, "bad 16383 0"}, {"16383,90", -5, "ok 16383 16384"},
+        {"-1", -5, "bad 16383 0"},    {"16382,270", -5, "bad 16383 0"}, {"abc", -5, "bad 16383 0"}};
     // clang-format on
-    bot().options.DefaultTexture = 7;
-    bot().options.TextureMax = 500;
     for (auto [text, textureMin, expected] : rows) {
         bot().options.TextureMin = textureMin;
+        bot().options.TextureMax = textureMin < 0 ? 20000 : 500;
+        bot().options.DefaultTexture = textureMin < 0 ? 70000 : 7;
         EXPECT_EQ(read(text, false), expected) << '"' << text << '"';
         EXPECT_EQ(read(text, true), expected) << '"' << text << '"';
     }
-    // Whatever the options say, a texture stays within what a terrain value carries.
-    bot().options.TextureMin = -5;
-    bot().options.TextureMax = 20000;
-    bot().options.DefaultTexture = 70000;
-    for (auto [text, expected] : {std::pair{"16383,90", "ok 16383 16384"},
-                                  {"16384", "bad 16383 0"},
-                                  {"16382,270", "bad 16383 0"},
-                                  {"-1", "bad 16383 0"},
-                                  {"abc", "bad 16383 0"}})
-        EXPECT_EQ(read(text, false), expected) << '"' << text << '"';
 }
 
 TEST_F(IntakeTest, NewerOfTwoTimestamps) {
@@ -92,7 +86,8 @@ TEST_F(IntakeTest, NewerOfTwoTimestamps) {
 TEST_F(IntakeTest, MisplacedOrUnusableMarkersAreReplacedOnTheirAnchor) {
     // x, z, yaw, tilt, roll, description; the copy's description.
     // clang-format off
-    const std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, const char*, std::string> rows[] = {
+    using Row = std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, const char*, std::string>;
+    const Row rows[] = {
         {1000, 2500, 0, 0, 0, "12", "12"},      {1000, 2600, 0, 0, 0, "12,90", "12,90"},
         {3000, 5000, 900, 0, 0, "8", "8"},      {4000, 5000, 0, 1, 0, "8", "8"},
         {2000, 5000, 0, 0, -1, "8", "8"},       {5000, 5000, 0, 0, 0, "abc", "7"},

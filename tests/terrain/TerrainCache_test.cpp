@@ -73,21 +73,6 @@ TEST_F(CacheTest, FindCellAgreesWithALinearReferenceForEveryRowSize) {
     }
 }
 
-TEST_F(CacheTest, InsertCellKeepsRowsSortedUniqueAndCountsQueriedCells) {
-    const int before = shown;
-    // A cell that has its entry gives that entry and counts nothing.
-    for (auto [x, index] : {std::pair{5, 0}, {-5, 0}, {0, 1}, {9, 3}, {0, 1}})
-        EXPECT_EQ(cache.InsertCell(x, 1), index) << x;
-    EXPECT_EQ(cache.QueriedCells(), 4);
-    EXPECT_EQ(shown - before, 4);
-    std::vector<int32_t> xs;
-    for (const auto& entry : cache.FindRow(1)->Entries) xs.push_back(entry.X);
-    EXPECT_EQ(xs, (std::vector<int32_t>{-5, 0, 5, 9}));
-    EXPECT_EQ(EntryText(cache.Entry(5, 1)), "empty id0 n0 owner0 t0 terrain0 tex0 y0 hidden");
-    EXPECT_EQ(cache.Entry(6, 1), nullptr);
-    EXPECT_EQ(cache.Entry(5, 2), nullptr);
-}
-
 TEST_F(CacheTest, ClearCellAndStoreMarkerCountMarkersAndKeepTheCellsTerrain) {
     TMarkerRecord marker = Marker(2, 3, 11, 9);
     marker.Rotation = rotation::Quarter;
@@ -147,20 +132,30 @@ TEST_F(CacheTest, ReadMarkerGivesBackWhatWasStored) {
     EXPECT_EQ(Read(3, 3), "-1: cell 3,3 at 3000,3000 id0 n0 owner0 y0 t0 tex3 r0 invalid");
 }
 
-TEST_F(CacheTest, RowsBeyondTheCacheFindAndCreateNothing) {
-    const int32_t queried = cache.QueriedCells();
+TEST_F(CacheTest, InsertCellKeepsRowsSortedUniqueAndOnlyRowsOfTheCacheExist) {
+    const int before = shown;
+    // A cell that has its entry gives that entry and counts nothing.
+    for (auto [x, index] : {std::pair{5, 0}, {-5, 0}, {0, 1}, {9, 3}, {0, 1}})
+        EXPECT_EQ(cache.InsertCell(x, 1), index) << x;
+    EXPECT_EQ(cache.QueriedCells(), 4);
+    EXPECT_EQ(shown - before, 4);
+    std::vector<int32_t> xs;
+    for (const auto& entry : cache.FindRow(1)->Entries) xs.push_back(entry.X);
+    EXPECT_EQ(xs, (std::vector<int32_t>{-5, 0, 5, 9}));
+    EXPECT_EQ(EntryText(cache.Entry(5, 1)), "empty id0 n0 owner0 t0 terrain0 tex0 y0 hidden");
+    EXPECT_EQ(cache.Entry(6, 1), nullptr);
+    EXPECT_EQ(cache.Entry(5, 2), nullptr);
+    // Rows beyond the cache are neither found nor created, nothing is counted.
     for (int32_t z : {32768, -32768, 40000}) {
-        EXPECT_EQ(cache.Row(z), nullptr);
-        EXPECT_EQ(cache.FindRow(z), nullptr);
-        EXPECT_EQ(cache.FindCell(0, z), -1);
-        EXPECT_EQ(cache.InsertCell(0, z), -1);
-        cache.ClearCell(0, z);
-        EXPECT_EQ(cache.StoreMarker(Marker(0, z, 5), -1), -1);
-        EXPECT_EQ(cache.Entry(0, z), nullptr);
         TMarkerRecord read;
-        EXPECT_EQ(cache.ReadMarker(read, 0, z, -1), -1);
+        cache.ClearCell(0, z);
+        EXPECT_EQ((std::vector<int>{!!cache.Row(z), !!cache.FindRow(z), cache.FindCell(0, z),
+                                    cache.InsertCell(0, z), cache.StoreMarker(Marker(0, z, 5), -1),
+                                    !!cache.Entry(0, z), cache.ReadMarker(read, 0, z, -1)}),
+                  (std::vector<int>{0, 0, -1, -1, -1, 0, -1}))
+            << z;
     }
-    EXPECT_EQ(cache.QueriedCells(), queried);
+    EXPECT_EQ(cache.QueriedCells(), 4);
     EXPECT_EQ(cache.MarkerCount(), 0);
     // The last rows that exist work; CreateRows keeps existing rows, Clear destroys them.
     EXPECT_EQ(cache.InsertCell(1, 32767), 0);

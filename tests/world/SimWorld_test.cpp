@@ -201,49 +201,40 @@ TEST_F(SimWorldTest, DeliveryOnlyInsideWaitInOrderNotReentrantAndStoppedByDestro
     EXPECT_EQ(world.aw_login(), reason::InvalidCitizen);
 }
 
-TEST_F(SimWorldTest, ObjectChangeKeepsNumberAndReportsDeleteThenAdd) {
-    Connected();
-    Load(3000, 10, 4000, "5");
-    const int number = world.aw_int(attr::ObjectNumber);
-    const std::string n = std::to_string(number), id = std::to_string(world.aw_int(attr::ObjectId));
-    Wait();
-    world.aw_string_set(attr::ObjectDescription, "7,90");
-    ASSERT_EQ(world.aw_object_change(), 0);
-    const std::string newId = std::to_string(world.aw_int(attr::ObjectId));
-    EXPECT_NE(newId, id);
-    EXPECT_EQ(Wait(), (Texts{"e8 " + n + " " + id + " 3000 4000 5",
-                             "e7 " + n + " " + newId + " 3000 4000 7,90", "cb3=0"}));
-    ASSERT_EQ(world.Objects("terra").size(), 1u);
-    world.aw_int_set(attr::ObjectNumber, number + 50);
-    EXPECT_EQ(world.aw_object_change(), reason::NoSuchObject);
-    world.aw_int_set(attr::ObjectNumber, number);
-    world.aw_int_set(attr::ObjectX, 11000);
-    EXPECT_EQ(world.aw_object_change(), reason::OutOfWorld);
-}
-
-TEST_F(SimWorldTest, ObjectIndexesFollowPlacingChangesAndDeletes) {
+TEST_F(SimWorldTest, ObjectChangeKeepsTheNumberReportsDeleteThenAddAndMovesTheIndexes) {
     EXPECT_THROW(world.PlaceObjects("terra", {Shape(0, 0), Shape(0, 11000)}),
                  std::invalid_argument);
     EXPECT_TRUE(world.Objects("terra").empty());
     world.PlaceObjects("terra", {Shape(2000, 2000, "1"), Shape(2000, 2000, "2")});
     EXPECT_EQ(world.ObjectAt("terra", 2000, 2000)->description, "1");  // the lower number
+    const SimObject first = world.Objects("terra")[0];
     Connected();
     // The lower-numbered object moves to cell (5, 5): both cells answer from the moved index.
-    Load(5000, 0, 5000, "1");  // sets the shape; the load itself adds a third object
-    world.aw_int_set(attr::ObjectNumber, static_cast<int>(world.Objects("terra")[0].number));
-    ASSERT_EQ(world.aw_object_change(), 0);
+    Load(5000, 0, 5000, "7,90");  // sets the shape; the load itself adds a third object
     Wait();
+    world.aw_int_set(attr::ObjectNumber, static_cast<int>(first.number));
+    ASSERT_EQ(world.aw_object_change(), 0);
+    const std::string n = std::to_string(first.number),
+                      newId = std::to_string(world.aw_int(attr::ObjectId));
+    EXPECT_NE(newId, std::to_string(first.id));
+    EXPECT_EQ(Wait(), (Texts{"e8 " + n + " " + std::to_string(first.id) + " 2000 2000 1",
+                             "e7 " + n + " " + newId + " 5000 5000 7,90", "cb3=0"}));
     EXPECT_EQ(world.ObjectAt("terra", 2000, 2000)->description, "2");
     QueryCell(5, 5);
     EXPECT_EQ(Wait().size(), 5u);  // begin, two objects, end, result
     QueryCell(2, 2);
     EXPECT_EQ(Wait().size(), 4u);
+    world.aw_int_set(attr::ObjectNumber, static_cast<int>(first.number) + 50);
+    EXPECT_EQ(world.aw_object_change(), reason::NoSuchObject);
+    world.aw_int_set(attr::ObjectNumber, static_cast<int>(first.number));
+    world.aw_int_set(attr::ObjectX, 11000);
+    EXPECT_EQ(world.aw_object_change(), reason::OutOfWorld);
     // Deleting by id leaves the cell's other objects found.
     world.aw_int_set(attr::ObjectId, world.ObjectAt("terra", 5000, 5000)->id);
     world.aw_int_set(attr::ObjectX, 5000);
     world.aw_int_set(attr::ObjectZ, 5000);
     ASSERT_EQ(world.aw_object_delete(), 0);
-    EXPECT_EQ(world.ObjectAt("terra", 5000, 5000)->description, "1");
+    EXPECT_EQ(world.ObjectAt("terra", 5000, 5000)->description, "7,90");
     EXPECT_EQ(world.Objects("terra").size(), 2u);
 }
 
