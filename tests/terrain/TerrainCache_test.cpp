@@ -172,22 +172,24 @@ TEST_F(CacheTest, CountMarkersCountsNonZeroIdsInsideTheWorldOnly) {
     cache.StoreMarker(Marker(10, 10, 2), -1);
     cache.StoreMarker(Marker(25, 10, 3), -1);  // x outside the world still counts: rows decide
     cache.StoreMarker(Marker(0, -11, 4), -1);
+    cache.StoreMarker(Marker(3, 11, 5), -1);
     cache.InsertCell(3, 3);
     cache.CountMarkers();
     EXPECT_EQ(cache.MarkerCount(), 3);
     cache.ResetCounters();
     EXPECT_EQ(cache.MarkerCount(), 0);
     EXPECT_EQ(cache.QueriedCells(), 0);
-    // The kept number follows a change of the world's extent and agrees with the full scan.
+    // The kept number follows a change of the world's extent (its first and last rows
+    // included) and agrees with the full scan.
     cache.SetWorldSize(kWorldSize + 1);
     cache.CountMarkers();
-    EXPECT_EQ(cache.MarkerCount(), 4);
+    EXPECT_EQ(cache.MarkerCount(), 5);
     cache.ForgetCell(10, 10);
-    EXPECT_EQ(cache.MarkerCount(), 3);
+    EXPECT_EQ(cache.MarkerCount(), 4);
     cache.SetRecountEachTime(true);
     cache.ClearCell(-10, -10);
-    EXPECT_EQ(cache.MarkerCount(), 2);
-    EXPECT_EQ(cache.RecountMarkers(), 2);
+    EXPECT_EQ(cache.MarkerCount(), 3);
+    EXPECT_EQ(cache.RecountMarkers(), 3);
 }
 
 // The statistics line needs the Bot and the phrases of the shipped language file.
