@@ -1,12 +1,14 @@
 // The marker intake: texture texts, corrections, rival markers, and no correction loop. End to
 // end (building and deleting without a session undone, delete and detach, their terrain):
-// scenarios/terrain_markers.scn and terrain_small_faults.scn.
+// scenarios/terrain_markers.scn and terrain_small_faults.scn; a texture changed within the
+// second its marker was built: commands_texture_seed.scn.
 
 #include "terrain/MarkerIntake.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 #include "support/BotTest.h"
 #include "terrain/TerrainStruct.h"

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <optional>
 
 #include "app/AwSdk.h"
 #include "support/TestBot.h"
