@@ -77,7 +77,7 @@ TEST_F(CallbackTest, ReconciledCellFollowsTheWorldAndTellsTheUserHowItEnded) {
 }
 
 TEST_F(CallbackTest, LastOfTwoDeletesSendsTheFinishedMessageOnce) {
-    for (int32_t x : {1, 2}) {
+    for (int32_t x : {1, 2, 3}) {
         Place(x, 1, "4", kCitizen);
         Learn(x, 1);
     }
@@ -88,12 +88,10 @@ TEST_F(CallbackTest, LastOfTwoDeletesSendsTheFinishedMessageOnce) {
     Deliver();  // both deletions reported
     EXPECT_TRUE(bot().world.callbacks.Empty());
     EXPECT_EQ(Outgoing(kUser), Texts{Braced(Lang::delete_finished_message)});
-}
 
-TEST_F(CallbackTest, CompletionWaitsWhileTheUserHasQueuedCommands) {
-    Place(1, 1, "4", kCitizen);
-    Learn(1, 1);
-    TerrainQueueCommand(bot(), 1, 1, CommandState::DELETE, kUser, false, false, 0, 0);
+    // While the user has commands queued the completion waits for them.
+    Replies(kUser);
+    TerrainQueueCommand(bot(), 3, 1, CommandState::DELETE, kUser, false, false, 0, 0);
     TerrainCommandQueueProcess(bot());
     TerrainQueueCommand(bot(), 9, 9, CommandState::SHOW, kUser, false, false, 0, 0);
     Deliver();
