@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -31,6 +32,28 @@ TEST(IntList, AddIndexOfRemoveDeleteAndItems) {
     EXPECT_EQ(items(), (std::vector<int32_t>{5, -3}));
     for (int index : {2, -1, 1000})
         EXPECT_EQ(test::ErrorOf<EListError>([&] { list.Items(index); }), "Invalid list index.");
+}
+
+// Sort is stable for every length (many equal keys), and the Prev links agree afterwards.
+TEST(LinkedList, SortIsStableForEveryLengthAgainstAReference) {
+    std::mt19937 random(7);
+    for (int length = 0; length <= 40; ++length) {
+        TLinkedList<std::pair<int, int>> list;  // key, insertion order
+        std::vector<std::pair<int, int>> expected;
+        for (int i = 0; i < length; ++i) {
+            expected.emplace_back(static_cast<int>(random() % 5), i);
+            list.AddLast(std::make_unique<std::pair<int, int>>(expected.back()));
+        }
+        list.Sort([](const auto& a, const auto& b) { return a.first - b.first; });
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<std::pair<int, int>> forwards, backwards;
+        for (auto* node = list.Head(); node; node = node->Next) forwards.push_back(*node->Item);
+        for (auto* node = list.Tail(); node; node = node->Prev)
+            backwards.insert(backwards.begin(), *node->Item);
+        EXPECT_EQ(forwards, expected) << "length " << length;
+        EXPECT_EQ(backwards, expected) << "length " << length;
+    }
 }
 
 // The pending-request list (the linked list under every queue) against walks: its indexes agree
