@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "app/ActivityLog.h"
 #include "app/Bot.h"
@@ -134,6 +135,7 @@ void SessionTableReset(Bot& bot) {
 void TouchSession(Bot& bot, TTerrainSession& session) {
     session.lastActivity = bot.ClockSeconds();
     session.warned = false;
+    bot.sessions.TimeoutDueBy(int64_t{session.lastActivity} + bot.options.WarnTime);
 }
 
 void RecordDetachCell(TTerrainSession& session, int32_t cellX, int32_t cellZ, int32_t owner) {
@@ -156,7 +158,10 @@ bool SetSessionEnabled(Bot& bot, TTerrainSession& session, bool enable, bool det
     session.detach = detach ? 1 : 0;
     // The idle time starts with the session, also when nothing else marks it active (a session
     // switched on at entry would otherwise look idle since the clock began).
-    if (enable) session.lastActivity = bot.ClockSeconds();
+    if (enable) {
+        session.lastActivity = bot.ClockSeconds();
+        bot.sessions.TimeoutDueBy(int64_t{session.lastActivity} + bot.options.WarnTime);
+    }
     ChangeEnabledCount(bot, session, enable ? 1 : -1);
     if (!bot.options.Flag(OptionFlag::AlwaysEnabled))
         Activity(bot, ActivityCategory::Command, enable ? "Enables terrain" : "Disables terrain",
@@ -171,16 +176,21 @@ void CheckSessionTimeouts(Bot& bot) {
     const int32_t now = bot.ClockSeconds();
     const int32_t warnTime = bot.options.WarnTime;
     const int32_t disableTime = bot.options.DisableTime;
-    // Idle times are whole seconds: a second walk within the same second and limits finds
-    // nothing new, since a session touched meanwhile is idle 0 and stays below a warning time
-    // above 0. So a thousand sessions are walked once a second, not every tick.
-    const SessionTable::TimeoutWalk walk{now, warnTime, disableTime};
-    if (warnTime > 0 && walk == bot.sessions.lastTimeoutWalk) return;
-    bot.sessions.lastTimeoutWalk = walk;
+    // A walk notes the second at which the first enabled session can next be warned or timed
+    // out; activity only moves that later, except for a session that becomes active again, which
+    // lowers it (TimeoutDueBy). So a thousand sessions are walked only when one of them is due,
+    // not every tick.
+    SessionTable::TimeoutWalk& walk = bot.sessions.timeoutWalk;
+    const bool sameLimits = walk.warnTime == warnTime && walk.disableTime == disableTime;
+    if (warnTime > 0 && sameLimits && now < walk.due) return;
+    walk = {warnTime, disableTime, std::numeric_limits<int64_t>::max()};
     for (TTerrainSession& session : bot.sessions.Records()) {
         if (!session.enabled) continue;
         const int64_t idle = int64_t{now} - session.lastActivity;
-        if (idle < warnTime) continue;
+        if (idle < warnTime) {
+            walk.due = std::min(walk.due, int64_t{session.lastActivity} + warnTime);
+            continue;
+        }
         if (idle >= disableTime) {
             session.enabled = false;
             Tell(bot, session, bot.language[Lang::disable_message]);
@@ -191,6 +201,8 @@ void CheckSessionTimeouts(Bot& bot) {
             Reply(bot, session.session, "%s in %ds",
                   {bot.language[Lang::disable_warn_message], disableTime - warnTime});
         }
+        if (session.enabled)
+            walk.due = std::min(walk.due, int64_t{session.lastActivity} + disableTime);
     }
 }
 

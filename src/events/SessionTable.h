@@ -3,6 +3,7 @@
 // terrain session is enabled, idle time, flood counter, click mode and detach cells. Filled and
 // emptied by the avatar events, swept every tick for idle sessions.
 
+#include <algorithm>
 #include <cstdint>
 #include <list>
 #include <string>
@@ -49,11 +50,15 @@ public:
     const std::list<TTerrainSession>& Records() const { return records_; }
 
     int32_t EnabledCount = 0;
-    // The second and idle limits of the last time-out walk (see CheckSessionTimeouts).
+    // The idle limits of the last time-out walk and the second from which a walk can find
+    // something again: no enabled session reaches its warning or its end before it while the
+    // limits stay the same (see CheckSessionTimeouts).
     struct TimeoutWalk {
-        int32_t now = -1, warnTime = -1, disableTime = -1;
-        bool operator==(const TimeoutWalk&) const = default;
-    } lastTimeoutWalk;
+        int32_t warnTime = -1, disableTime = -1;
+        int64_t due = 0;  // ClockSeconds
+    } timeoutWalk;
+    // A session became active at `second`: its warning may come `warnTime` later.
+    void TimeoutDueBy(int64_t second) { timeoutWalk.due = std::min(timeoutWalk.due, second); }
 
 private:
     std::list<TTerrainSession> records_;
