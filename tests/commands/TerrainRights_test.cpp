@@ -13,53 +13,41 @@
 namespace tv {
 namespace {
 
-TEST(TerrainRights, TextIsNormalisedWhenRead) {
+// Each text replaces the whole list; then the citizens it grants and some it refuses.
+TEST(TerrainRights, TextIsNormalisedWhenReadAndGrantsRangesAndEveryone) {
     struct Case {
         const char* text;
         const char* stored;
+        std::vector<int32_t> granted = {}, refused = {};
     };
     const Case cases[] = {
-        {"12,5,7", "5,7,12"},  // numeric order, not text order
-        {"7,*,9", "*"},        // an asterisk anywhere wins
-        {"-1", "*"},           // low bound -1 means everyone
-        {"3,-1~40", "*"},      // whatever the high bound
-        {"abc", "0"},          // not a number: citizen 0
-        {"1 ,2", "0,2"},       // trailing blank makes the entry unreadable
-        {"1, 2", "1,2"},       // leading blanks are skipped
-        {" \t4", "4"},         // tabs too
-        {"5~", "5~0"},         // unreadable high bound stays 0
-        {"~7", "0"},           // unreadable low bound stops the scan
-        {"5 ~7", "5~0"},       // "~" must follow the number at once
-        {"5~ 7", "5~7"},       // a number field skips its blanks
-        {"3~3", "3"},          // equal bounds print as one number
-        {"20~12", "20~12"},    // reversed ranges are kept as typed
-        {",,3,,", "3"},        // empty entries are dropped
-        {"", ""},              // nobody
+        {"12,5,7", "5,7,12"},                  // numeric order, not text order
+        {"7,*,9", "*", {0, 2147483647, -5}},   // an asterisk anywhere wins
+        {"-1", "*"},                           // low bound -1 means everyone
+        {"3,-1~40", "*"},                      // whatever the high bound
+        {"abc", "0", {0}, {1}},                // not a number: citizen 0
+        {"1 ,2", "0,2"},                       // trailing blank makes the entry unreadable
+        {"1, 2", "1,2"},                       // leading blanks are skipped
+        {" \t4", "4"},                         // tabs too
+        {"5~", "5~0"},                         // unreadable high bound stays 0
+        {"~7", "0"},                           // unreadable low bound stops the scan
+        {"5 ~7", "5~0"},                       // "~" must follow the number at once
+        {"5~ 7", "5~7"},                       // a number field skips its blanks
+        {"3~3", "3"},                          // equal bounds print as one number
+        {"20~12", "20~12", {}, {12, 15, 20}},  // reversed ranges: kept, grant nobody
+        {"5~10,20", "20,5~10", {5, 7, 10, 20}, {4, 11}},  // a range sorts as text
+        {",,3,,", "3"},                                   // empty entries are dropped
+        {"", "", {}, {0, 1}},                             // nobody
         {"99999999999", "0"},  // beyond 32 bits is unreadable, never wrapped
         {"-2147483648", "-2147483648"},
     };
-    // One list reads them all: each text replaces the whole list.
     TTerrainRightsList list;
     for (const Case& c : cases) {
-        EXPECT_EQ(TerrainRightsFromString(list, c.text), c.stored) << "text: " << c.text;
-        EXPECT_EQ(TerrainRightsToString(list), c.stored) << "text: " << c.text;
-    }
-}
-
-TEST(TerrainRights, HasCitizenCoversRangesAndEveryone) {
-    // The list, citizens it grants, citizens it does not (a reversed range grants nobody).
-    const std::tuple<const char*, std::vector<int32_t>, std::vector<int32_t>> cases[] = {
-        {"5~10,20", {5, 7, 10, 20}, {4, 11}},
-        {"10~5", {}, {5, 7, 10}},
-        {"*", {0, 2147483647, -5}, {}},
-        {"", {}, {0, 1}},
-        {"abc", {0}, {1}}};
-    for (const auto& [text, granted, refused] : cases) {
-        TTerrainRightsList list;
-        TerrainRightsFromString(list, text);
-        for (int32_t citizen : granted) EXPECT_TRUE(TerrainRightsHasCitizen(list, citizen)) << text;
-        for (int32_t citizen : refused)
-            EXPECT_FALSE(TerrainRightsHasCitizen(list, citizen)) << text;
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(TerrainRightsFromString(list, c.text), c.stored);
+        EXPECT_EQ(TerrainRightsToString(list), c.stored);
+        for (int32_t citizen : c.granted) EXPECT_TRUE(TerrainRightsHasCitizen(list, citizen));
+        for (int32_t citizen : c.refused) EXPECT_FALSE(TerrainRightsHasCitizen(list, citizen));
     }
 }
 
