@@ -52,13 +52,8 @@ TEST(TerrainRights, TextIsNormalisedWhenReadAndGrantsRangesAndEveryone) {
 }
 
 TEST(TerrainRights, AddAppendsAndRemoveTakesEntriesBeginningAtTheNumber) {
-    struct Case {
-        const char* list;
-        bool add;
-        int32_t citizen;
-        const char* after;
-    };
-    const Case cases[] = {
+    // The list, whether the citizen is added or removed, the citizen, the list after.
+    const std::tuple<const char*, bool, int32_t, const char*> cases[] = {
         {"5,12", true, 3, "5,12,3"},   // appended, not sorted
         {"5,12", true, 5, "5,12,5"},   // no duplicate check
         {"5~10", false, 7, "5~10"},    // a containing range stays
@@ -68,25 +63,17 @@ TEST(TerrainRights, AddAppendsAndRemoveTakesEntriesBeginningAtTheNumber) {
         {"*", false, 5, "*"},          // everyone stays
         {"3,8~9", false, 9, "3,8~9"},  // the high bound does not count
     };
-    for (const Case& c : cases) {
+    for (const auto& [before, add, citizen, after] : cases) {
         TTerrainRightsList list;
-        TerrainRightsFromString(list, c.list);
-        if (c.add)
-            TerrainRightsAdd(list, c.citizen);
-        else
-            TerrainRightsRemove(list, c.citizen);
-        EXPECT_EQ(TerrainRightsToString(list), c.after)
-            << (c.add ? "add " : "remove ") << c.citizen << " on " << c.list;
+        TerrainRightsFromString(list, before);
+        add ? TerrainRightsAdd(list, citizen) : TerrainRightsRemove(list, citizen);
+        EXPECT_EQ(TerrainRightsToString(list), after) << add << " " << citizen << " on " << before;
     }
 }
 
 TEST(TerrainRights, SortNumericStrings) {
     using List = std::vector<std::string>;
-    struct Case {
-        List input;
-        List sorted;
-    };
-    const Case cases[] = {
+    const std::pair<List, List> cases[] = {
         {{"10", "9", "100", "0"}, {"0", "9", "10", "100"}},
         {{"-1", "-30", "-5"}, {"-30", "-5", "-1"}},  // larger magnitude first
         {{"3", "-2"}, {"3", "-2"}},                  // negative after a smaller non-negative
@@ -96,10 +83,9 @@ TEST(TerrainRights, SortNumericStrings) {
         {{"-2147483648", "5"}, {"-2147483648", "5"}},
         {{}, {}},
     };
-    for (const Case& c : cases) {
-        List list = c.input;
+    for (auto [list, sorted] : cases) {
         SortNumericStrings(list);
-        EXPECT_EQ(list, c.sorted);
+        EXPECT_EQ(list, sorted);
     }
 }
 
