@@ -113,11 +113,8 @@ protected:
 // The world's terrain right first, silently; then the list, told to the user unless notifying
 // is off, naming whose privileges were used.
 TEST_F(RightsGate, WorldRightThenListThenTellsWhoseRightsAreMissing) {
-    struct Case {
-        int32_t citizen, privilege;
-        bool worldRight, notify, passes;
-        std::string reply;
-    } cases[] = {
+    // Citizen, privilege, world right, notifying, passes, the reply.
+    const std::tuple<int32_t, int32_t, bool, bool, bool, std::string> cases[] = {
         {7, 7, true, true, true, ""},
         {8, 8, false, true, false, ""},
         {100, 200, true, true, false,
@@ -127,16 +124,15 @@ TEST_F(RightsGate, WorldRightThenListThenTellsWhoseRightsAreMissing) {
     };
     TerrainRightsFromString(bot().rights, "7,8");
     int32_t session = 0;
-    for (const Case& c : cases) {
-        bot().options.SetFlag(OptionFlag::RightsNotify, c.notify);
+    for (const auto& [citizen, privilege, worldRight, notify, passes, reply] : cases) {
+        bot().options.SetFlag(OptionFlag::RightsNotify, notify);
         TTerrainSession& user =
             Arrive({.session = ++session,
-                    .citizen = c.citizen,
-                    .rights = c.worldRight ? std::vector<int>{right::Terrain} : std::vector<int>{},
-                    .privilege = c.privilege});
-        EXPECT_EQ(TerrainRightsCheckSession(bot(), user), c.passes) << session;
-        EXPECT_EQ(Replies(session), c.reply.empty() ? test::Texts{} : test::Texts{c.reply})
-            << session;
+                    .citizen = citizen,
+                    .rights = worldRight ? std::vector<int>{right::Terrain} : std::vector<int>{},
+                    .privilege = privilege});
+        EXPECT_EQ(TerrainRightsCheckSession(bot(), user), passes) << session;
+        EXPECT_EQ(Replies(session), reply.empty() ? test::Texts{} : test::Texts{reply}) << session;
     }
 }
 
