@@ -1,9 +1,10 @@
 // begin, end, sessions, help and the caretaker's rights command. End to end (grants switching
-// other users off, the list kept across a restart, version, stats, clearcache):
+// other users off, the list kept across a restart, stats, clearcache):
 // scenarios/commands_rights.scn.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "CommandFixture.h"
 #include "commands/TerrainCommand.h"
@@ -48,12 +49,8 @@ TEST_F(RightsCommand, ListGrantAndRevokeRefuseHostileArgumentsAndKeepTheOwnCitiz
     const std::string notTarget =
         std::string("' ") + AddedInfo(Added::rights_argument_error).english;
     const std::string own = AddedInfo(Added::own_rights_error).english;
-    struct Case {
-        const char* rights;
-        const char* line;
-        Texts replies;
-        const char* after;
-    } cases[] = {
+    // The list before, the line, the replies, the list after.
+    const std::tuple<const char*, const char*, Texts, const char*> cases[] = {
         {"12,5,7,1", "t:rights", {"{terrain_rights} 4", "1, 5, 7, 12"}, "1,5,7,12"},
         {"*", "t:rights", {"All users have terrain rights."}, "*"},
         {"1~3,20", "t:rights", {"{terrain_rights} 2", "1~3, 20"}, "1~3,20"},
@@ -81,11 +78,11 @@ TEST_F(RightsCommand, ListGrantAndRevokeRefuseHostileArgumentsAndKeepTheOwnCitiz
         {"1,5~12", "t:rights remove 5~10", {"5~10: {citnum_rights_error}"}, "1,5~12"},
         {"1", "t:rights remove 5~10", {"5~10: {citnum_no_rights_error}"}, "1"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.rights) + " " + c.line);
-        TerrainRightsFromString(bot().rights, c.rights);
-        EXPECT_EQ(Command(12, c.line), c.replies);
-        EXPECT_EQ(Rights(), c.after);
+    for (const auto& [rights, line, replies, after] : cases) {
+        SCOPED_TRACE(std::string(rights) + " " + line);
+        TerrainRightsFromString(bot().rights, rights);
+        EXPECT_EQ(Command(12, line), replies);
+        EXPECT_EQ(Rights(), after);
     }
 }
 

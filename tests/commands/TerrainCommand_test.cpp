@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "CommandFixture.h"
 
 namespace tv::test {
@@ -48,23 +50,19 @@ TEST_F(Dispatcher, CitizenNumbersAndQuotedNames) {
     tb.world.AddCitizen(77, "john smith");
     // The text, ParseCitNumFromString, then ParseCitNum's success and number (the user's own
     // when the text is no number).
-    struct Case {
-        const char* text;
-        int32_t parsed;
-        bool ok;
-        int32_t citnum;
-    } cases[] = {{"1234", 1234, true, 1234},  {"'ada'", 1234, true, 1234},
-                 {"'ada", 1234, true, 1234},  {"'john smith'", 77, true, 77},
-                 {"''", -1, false, -99},      {"abc", -2, true, 7},
-                 {"", -2, true, 7},           {"12abc", -2, true, 7},
-                 {"-5", -5, true, 7},         {"0", 0, true, 0},
-                 {"0x10", -2, true, 7},       {"$10", -2, true, 7},
-                 {"'nobody'", -1, false, -99}};
-    for (const auto& c : cases) {
+    const std::tuple<const char*, int32_t, bool, int32_t> cases[] = {
+        {"1234", 1234, true, 1234},  {"'ada'", 1234, true, 1234},
+        {"'ada", 1234, true, 1234},  {"'john smith'", 77, true, 77},
+        {"''", -1, false, -99},      {"abc", -2, true, 7},
+        {"", -2, true, 7},           {"12abc", -2, true, 7},
+        {"-5", -5, true, 7},         {"0", 0, true, 0},
+        {"0x10", -2, true, 7},       {"$10", -2, true, 7},
+        {"'nobody'", -1, false, -99}};
+    for (const auto& [text, parsed, ok, number] : cases) {
         int32_t citnum = -99;
-        EXPECT_EQ(ParseCitNumFromString(bot(), c.text), c.parsed) << c.text;
-        EXPECT_EQ(ParseCitNum(bot(), session, c.text, citnum), c.ok) << c.text;
-        EXPECT_EQ(citnum, c.citnum) << c.text;
+        EXPECT_EQ(ParseCitNumFromString(bot(), text), parsed) << text;
+        EXPECT_EQ(ParseCitNum(bot(), session, text, citnum), ok) << text;
+        EXPECT_EQ(citnum, number) << text;
     }
     EXPECT_EQ(Replies(11),
               (Texts{"'''' {invalid_citname_message}", "''nobody'' {invalid_citname_message}"}));

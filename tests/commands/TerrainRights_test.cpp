@@ -13,64 +13,47 @@
 namespace tv {
 namespace {
 
-TEST(TerrainRights, TextIsNormalisedWhenRead) {
+// Each text replaces the whole list; then the citizens it grants and some it refuses.
+TEST(TerrainRights, TextIsNormalisedWhenReadAndGrantsRangesAndEveryone) {
     struct Case {
         const char* text;
         const char* stored;
+        std::vector<int32_t> granted = {}, refused = {};
     };
     const Case cases[] = {
-        {"12,5,7", "5,7,12"},  // numeric order, not text order
-        {"7,*,9", "*"},        // an asterisk anywhere wins
-        {"-1", "*"},           // low bound -1 means everyone
-        {"3,-1~40", "*"},      // whatever the high bound
-        {"abc", "0"},          // not a number: citizen 0
-        {"1 ,2", "0,2"},       // trailing blank makes the entry unreadable
-        {"1, 2", "1,2"},       // leading blanks are skipped
-        {" \t4", "4"},         // tabs too
-        {"5~", "5~0"},         // unreadable high bound stays 0
-        {"~7", "0"},           // unreadable low bound stops the scan
-        {"5 ~7", "5~0"},       // "~" must follow the number at once
-        {"5~ 7", "5~7"},       // a number field skips its blanks
-        {"3~3", "3"},          // equal bounds print as one number
-        {"20~12", "20~12"},    // reversed ranges are kept as typed
-        {",,3,,", "3"},        // empty entries are dropped
-        {"", ""},              // nobody
+        {"12,5,7", "5,7,12"},                  // numeric order, not text order
+        {"7,*,9", "*", {0, 2147483647, -5}},   // an asterisk anywhere wins
+        {"-1", "*"},                           // low bound -1 means everyone
+        {"3,-1~40", "*"},                      // whatever the high bound
+        {"abc", "0", {0}, {1}},                // not a number: citizen 0
+        {"1 ,2", "0,2"},                       // trailing blank makes the entry unreadable
+        {"1, 2", "1,2"},                       // leading blanks are skipped
+        {" \t4", "4"},                         // tabs too
+        {"5~", "5~0"},                         // unreadable high bound stays 0
+        {"~7", "0"},                           // unreadable low bound stops the scan
+        {"5 ~7", "5~0"},                       // "~" must follow the number at once
+        {"5~ 7", "5~7"},                       // a number field skips its blanks
+        {"3~3", "3"},                          // equal bounds print as one number
+        {"20~12", "20~12", {}, {12, 15, 20}},  // reversed ranges: kept, grant nobody
+        {"5~10,20", "20,5~10", {5, 7, 10, 20}, {4, 11}},  // a range sorts as text
+        {",,3,,", "3"},                                   // empty entries are dropped
+        {"", "", {}, {0, 1}},                             // nobody
         {"99999999999", "0"},  // beyond 32 bits is unreadable, never wrapped
         {"-2147483648", "-2147483648"},
     };
-    // One list reads them all: each text replaces the whole list.
     TTerrainRightsList list;
     for (const Case& c : cases) {
-        EXPECT_EQ(TerrainRightsFromString(list, c.text), c.stored) << "text: " << c.text;
-        EXPECT_EQ(TerrainRightsToString(list), c.stored) << "text: " << c.text;
-    }
-}
-
-TEST(TerrainRights, HasCitizenCoversRangesAndEveryone) {
-    // The list, citizens it grants, citizens it does not (a reversed range grants nobody).
-    const std::tuple<const char*, std::vector<int32_t>, std::vector<int32_t>> cases[] = {
-        {"5~10,20", {5, 7, 10, 20}, {4, 11}},
-        {"10~5", {}, {5, 7, 10}},
-        {"*", {0, 2147483647, -5}, {}},
-        {"", {}, {0, 1}},
-        {"abc", {0}, {1}}};
-    for (const auto& [text, granted, refused] : cases) {
-        TTerrainRightsList list;
-        TerrainRightsFromString(list, text);
-        for (int32_t citizen : granted) EXPECT_TRUE(TerrainRightsHasCitizen(list, citizen)) << text;
-        for (int32_t citizen : refused)
-            EXPECT_FALSE(TerrainRightsHasCitizen(list, citizen)) << text;
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(TerrainRightsFromString(list, c.text), c.stored);
+        EXPECT_EQ(TerrainRightsToString(list), c.stored);
+        for (int32_t citizen : c.granted) EXPECT_TRUE(TerrainRightsHasCitizen(list, citizen));
+        for (int32_t citizen : c.refused) EXPECT_FALSE(TerrainRightsHasCitizen(list, citizen));
     }
 }
 
 TEST(TerrainRights, AddAppendsAndRemoveTakesEntriesBeginningAtTheNumber) {
-    struct Case {
-        const char* list;
-        bool add;
-        int32_t citizen;
-        const char* after;
-    };
-    const Case cases[] = {
+    // The list, whether the citizen is added or removed, the citizen, the list after.
+    const std::tuple<const char*, bool, int32_t, const char*> cases[] = {
         {"5,12", true, 3, "5,12,3"},   // appended, not sorted
         {"5,12", true, 5, "5,12,5"},   // no duplicate check
         {"5~10", false, 7, "5~10"},    // a containing range stays
@@ -80,25 +63,17 @@ TEST(TerrainRights, AddAppendsAndRemoveTakesEntriesBeginningAtTheNumber) {
         {"*", false, 5, "*"},          // everyone stays
         {"3,8~9", false, 9, "3,8~9"},  // the high bound does not count
     };
-    for (const Case& c : cases) {
+    for (const auto& [before, add, citizen, after] : cases) {
         TTerrainRightsList list;
-        TerrainRightsFromString(list, c.list);
-        if (c.add)
-            TerrainRightsAdd(list, c.citizen);
-        else
-            TerrainRightsRemove(list, c.citizen);
-        EXPECT_EQ(TerrainRightsToString(list), c.after)
-            << (c.add ? "add " : "remove ") << c.citizen << " on " << c.list;
+        TerrainRightsFromString(list, before);
+        add ? TerrainRightsAdd(list, citizen) : TerrainRightsRemove(list, citizen);
+        EXPECT_EQ(TerrainRightsToString(list), after) << add << " " << citizen << " on " << before;
     }
 }
 
 TEST(TerrainRights, SortNumericStrings) {
     using List = std::vector<std::string>;
-    struct Case {
-        List input;
-        List sorted;
-    };
-    const Case cases[] = {
+    const std::pair<List, List> cases[] = {
         {{"10", "9", "100", "0"}, {"0", "9", "10", "100"}},
         {{"-1", "-30", "-5"}, {"-30", "-5", "-1"}},  // larger magnitude first
         {{"3", "-2"}, {"3", "-2"}},                  // negative after a smaller non-negative
@@ -108,10 +83,9 @@ TEST(TerrainRights, SortNumericStrings) {
         {{"-2147483648", "5"}, {"-2147483648", "5"}},
         {{}, {}},
     };
-    for (const Case& c : cases) {
-        List list = c.input;
+    for (auto [list, sorted] : cases) {
         SortNumericStrings(list);
-        EXPECT_EQ(list, c.sorted);
+        EXPECT_EQ(list, sorted);
     }
 }
 
@@ -139,11 +113,8 @@ protected:
 // The world's terrain right first, silently; then the list, told to the user unless notifying
 // is off, naming whose privileges were used.
 TEST_F(RightsGate, WorldRightThenListThenTellsWhoseRightsAreMissing) {
-    struct Case {
-        int32_t citizen, privilege;
-        bool worldRight, notify, passes;
-        std::string reply;
-    } cases[] = {
+    // Citizen, privilege, world right, notifying, passes, the reply.
+    const std::tuple<int32_t, int32_t, bool, bool, bool, std::string> cases[] = {
         {7, 7, true, true, true, ""},
         {8, 8, false, true, false, ""},
         {100, 200, true, true, false,
@@ -153,16 +124,15 @@ TEST_F(RightsGate, WorldRightThenListThenTellsWhoseRightsAreMissing) {
     };
     TerrainRightsFromString(bot().rights, "7,8");
     int32_t session = 0;
-    for (const Case& c : cases) {
-        bot().options.SetFlag(OptionFlag::RightsNotify, c.notify);
+    for (const auto& [citizen, privilege, worldRight, notify, passes, reply] : cases) {
+        bot().options.SetFlag(OptionFlag::RightsNotify, notify);
         TTerrainSession& user =
             Arrive({.session = ++session,
-                    .citizen = c.citizen,
-                    .rights = c.worldRight ? std::vector<int>{right::Terrain} : std::vector<int>{},
-                    .privilege = c.privilege});
-        EXPECT_EQ(TerrainRightsCheckSession(bot(), user), c.passes) << session;
-        EXPECT_EQ(Replies(session), c.reply.empty() ? test::Texts{} : test::Texts{c.reply})
-            << session;
+                    .citizen = citizen,
+                    .rights = worldRight ? std::vector<int>{right::Terrain} : std::vector<int>{},
+                    .privilege = privilege});
+        EXPECT_EQ(TerrainRightsCheckSession(bot(), user), passes) << session;
+        EXPECT_EQ(Replies(session), reply.empty() ? test::Texts{} : test::Texts{reply}) << session;
     }
 }
 

@@ -1,5 +1,5 @@
-// texture all and clickmode details. End to end (painting, the texture word's fall-backs, seeding
-// and its refusals, choosing the click mode): scenarios/commands_texture_seed.scn.
+// texture all and the click mode's words. End to end (painting, the texture word's fall-backs,
+// seeding and its refusals): scenarios/commands_texture_seed.scn; clicking: econ_clicks.scn.
 #include <gtest/gtest.h>
 
 #include "CommandFixture.h"

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,54 +19,44 @@ unsigned ModeOf(const fs::path& path) {
     return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
 }
 
-// Opening journal.db in a folder prepared by `setup`: the error's message ("" when it opens) and
-// the file's mode afterwards.
+// What stands at journal.db first ("", a "wide" file, a "folder", a "link" elsewhere, "junk"):
+// the error's message and the file's mode afterwards.
 TEST(JournalStore, OpensOnlyTheOwnersOwnFile) {
-    struct Case {
-        const char* label;
-        std::function<void(const TempDir&)> setup;
+    const struct {
+        const char* setup;
         bool create;
-        std::string error;  // a part of the message
-        int mode;           // -1: not looked at
+        const char* error;  // a part of the message; "" when it opens
+        int mode;           // the file's mode afterwards; -1: not looked at
+    } cases[] = {
+        {"", true, "", 0600},
+        {"wide", true, "", 0600},
+        {"", false, "No such file", 0},
+        {"folder", true, "cannot open journal.db", -1},
+        {"link", true, "cannot open journal.db", -1},
+        {"junk", true, "file is not a database", 0600},
     };
-    const std::vector<Case> cases = {
-        {"new file", [](const TempDir&) {}, true, "", 0600},
-        {"wider file narrowed",
-         [](const TempDir& dir) {
-             dir.Write(JournalStore::kFileName, "");
-             fs::permissions(dir.Path() / JournalStore::kFileName, fs::perms(0644));
-         },
-         true, "", 0600},
-        {"missing, not to be created", [](const TempDir&) {}, false, "No such file", 0},
-        {"a folder", [](const TempDir& dir) { fs::create_directory(dir.Path() / "journal.db"); },
-         true, "cannot open journal.db", -1},
-        {"a link elsewhere",
-         [](const TempDir& dir) {
-             dir.Write("elsewhere.db", "");
-             fs::create_symlink(dir.Path() / "elsewhere.db", dir.Path() / "journal.db");
-         },
-         true, "cannot open journal.db", -1},
-        {"not a database",
-         [](const TempDir& dir) { dir.Write(JournalStore::kFileName, std::string(4096, 'x')); },
-         true, "file is not a database", 0600},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.setup) + (c.create ? " created" : ""));
         TempDir dir;
-        c.setup(dir);
+        const fs::path file = dir.Path() / JournalStore::kFileName;
+        const std::string setup = c.setup;
+        if (setup == "wide" || setup == "junk")
+            dir.Write(JournalStore::kFileName, setup == "junk" ? std::string(4096, 'x') : "");
+        if (setup == "wide") fs::permissions(file, fs::perms(0644));
+        if (setup == "folder") fs::create_directory(file);
+        if (setup == "link") {
+            dir.Write("elsewhere.db", "");
+            fs::create_symlink(dir.Path() / "elsewhere.db", file);
+        }
         std::string error;
         try {
             JournalStore store(dir.Path(), c.create);
         } catch (const std::exception& failure) {
             error = failure.what();
         }
-        if (c.error.empty())
-            EXPECT_EQ(error, "") << c.label;
-        else
-            EXPECT_NE(error.find(c.error), std::string::npos) << c.label << ": " << error;
-        if (c.mode >= 0) {
-            EXPECT_EQ(ModeOf(dir.Path() / JournalStore::kFileName), unsigned(c.mode)) << c.label;
-        }
-        EXPECT_EQ(ModeOf(dir.Path() / "journal.db-wal") & 0077, 0u) << c.label;
+        EXPECT_TRUE(*c.error ? error.find(c.error) != std::string::npos : error.empty()) << error;
+        EXPECT_TRUE(c.mode < 0 || ModeOf(file) == unsigned(c.mode)) << ModeOf(file);
+        EXPECT_EQ(ModeOf(dir.Path() / "journal.db-wal") & 0077, 0u);
     }
 }
 
