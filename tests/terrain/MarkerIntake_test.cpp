@@ -1,7 +1,8 @@
 // The marker intake: texture texts, corrections, rival markers, and no correction loop. End to
 // end (building and deleting without a session undone, delete and detach, their terrain):
-// scenarios/terrain_markers.scn and terrain_small_faults.scn; a texture changed within the
-// second its marker was built: commands_texture_seed.scn.
+// scenarios/sessions_detach_idle_flood.scn, journal_causes.scn, terrain_refusals.scn and
+// terrain_small_faults.scn; a texture changed within the second its marker was built:
+// commands_texture_seed.scn.
 
 #include "terrain/MarkerIntake.h"
 
@@ -84,7 +85,7 @@ TEST_F(IntakeTest, NewerOfTwoTimestamps) {
 
 // Off its anchor, turned, tilted, rolled, or with a description that is no texture: replaced by a
 // copy on the anchor, unturned, with the texture read (or the default). The end to end case with
-// its terrain: scenarios/terrain_markers.scn.
+// its terrain: scenarios/soak_repairs_refused.scn and journal_causes.scn.
 TEST_F(IntakeTest, MisplacedOrUnusableMarkersAreReplacedOnTheirAnchor) {
     // x, z, yaw, tilt, roll, description; the copy's description.
     // clang-format off
