@@ -21,7 +21,9 @@ find build-cov -name '*.gcda' -delete
 QT_QPA_PLATFORM=offscreen ctest --test-dir build-cov -j "$(nproc)" >build-cov/ctest.log 2>&1 ||
   { tail -n 30 build-cov/ctest.log; echo "coverage: the tests failed"; exit 1; }
 
-coverage=$(gcovr -r . --filter 'src/' -j "$(nproc)" --print-summary -o /dev/null \
+# The report goes to a file: gcovr checks an output path by creating and deleting it, which
+# would remove /dev/null itself when run as root.
+coverage=$(gcovr -r . --filter 'src/' -j "$(nproc)" --print-summary -o build-cov/coverage.txt \
   build-cov/src build-cov/tests 2>/dev/null | awk '/^lines:/ {print $2, $3, $4, $5, $6}')
 
 cxx_lines() { git ls-files -- "$1" | grep -E '\.(h|hpp|cpp|cc)$' | xargs -r cat | grep -cvE '^\s*(//.*)?$' || true; }
