@@ -166,6 +166,15 @@ void JournalFlush(Bot& bot) {
         }
     });
     Guarded(bot, [&] { RollbackHousekeeping(bot); });
+    // Intents last seconds; those gone by are dropped now and then, so that the map holds only
+    // the cells the bot is changing rather than every cell it ever changed.
+    TJournal& journal = bot.journal;
+    const int32_t seconds = bot.ClockSeconds();
+    if (seconds - journal.intentsPrunedAt >= kIntentSeconds || seconds < journal.intentsPrunedAt) {
+        journal.intentsPrunedAt = seconds;
+        std::erase_if(journal.intents,
+                      [&](const auto& intent) { return intent.second.until < seconds; });
+    }
 }
 
 void JournalResetWorld(Bot& bot) {

@@ -65,7 +65,8 @@ public:
     std::optional<std::unordered_set<uint64_t>> journaled;
     std::unordered_map<int32_t, std::pair<int32_t, std::string>> actors;  // session: who queued
     uint64_t nextOrder = 0;
-    int64_t prunedAt = 0;  // Unix seconds of the last pruning
+    int64_t prunedAt = 0;         // Unix seconds of the last pruning
+    int32_t intentsPrunedAt = 0;  // ClockSeconds when gone-by intents were last dropped
 };
 
 // Opens journal.db unless JournalKeepDays is 0, then drops entries older than that many days.

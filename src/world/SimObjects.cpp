@@ -113,7 +113,7 @@ int SimWorld::aw_terrain_set(int cellX, int cellZ, int count, int value, const i
     const int64_t lastX = static_cast<int64_t>(cellX) + count - 1;
     if (!world.CellInside(cellX, cellZ) || lastX > world.size) return reason::OutOfWorld;
     for (int i = 0; i < count; ++i) {
-        world.terrain[SimWorldState::TerrainKey(cellX + i, cellZ)] = Terrain{value, heights[i]};
+        world.terrain.Set(cellX + i, cellZ, Terrain{value, heights[i]}, world.size);
         if (listener_) listener_->OnTerrainSet(cellX + i, cellZ, value, heights[i]);
     }
     impl_->Sent(16 + 4 * static_cast<std::size_t>(count));

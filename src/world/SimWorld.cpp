@@ -113,9 +113,7 @@ std::optional<SimWorld::Terrain> SimWorld::TerrainAt(const std::string& world, i
                                                      int32_t cellZ) const {
     const SimWorldState* found = impl_->FindWorld(world);
     if (!found) return std::nullopt;
-    auto it = found->terrain.find(SimWorldState::TerrainKey(cellX, cellZ));
-    if (it == found->terrain.end()) return std::nullopt;
-    return it->second;
+    return found->terrain.At(cellX, cellZ);
 }
 
 std::string SimWorld::EnteredWorld() const {

@@ -73,19 +73,50 @@ struct SimAvatar {
     int32_t x = 0, y = 0, z = 0;
 };
 
+// A world's terrain: a row of cells for each z, made the width of the world when its first cell
+// is set, so that setting or reading a cell costs two look-ups however large the world is. A
+// cell nobody set has no terrain.
+class SimTerrainGrid {
+public:
+    void Set(int32_t x, int32_t z, SimWorld::Terrain terrain, int32_t worldSize) {
+        // A world the platform could not have (a size beyond 32767) gets rows as wide as used.
+        const int32_t half = worldSize >= 0 && worldSize <= 32767 ? worldSize : 0;
+        Row& row = rows_[z];
+        if (row.cells.empty()) row.first = std::min(x, -half);
+        if (x < row.first) {  // only when the world has grown since the row was made
+            row.cells.insert(row.cells.begin(), static_cast<std::size_t>(row.first - x), {});
+            row.first = x;
+        }
+        const auto at = static_cast<std::size_t>(int64_t{x} - row.first);
+        if (at >= row.cells.size())
+            row.cells.resize(std::max(at + 1, static_cast<std::size_t>(2 * int64_t{half} + 1)));
+        row.cells[at] = terrain;
+    }
+    std::optional<SimWorld::Terrain> At(int32_t x, int32_t z) const {
+        auto row = rows_.find(z);
+        if (row == rows_.end() || x < row->second.first) return std::nullopt;
+        const auto at = static_cast<std::size_t>(int64_t{x} - row->second.first);
+        return at < row->second.cells.size() ? row->second.cells[at] : std::nullopt;
+    }
+
+private:
+    struct Row {
+        int32_t first = 0;  // the x of cells[0]
+        std::vector<std::optional<SimWorld::Terrain>> cells;
+    };
+    std::unordered_map<int32_t, Row> rows_;
+};
+
 struct SimWorldState {
     std::string name;
     int32_t size = 0;
     std::map<int32_t, std::set<int>> rights;  // citizen -> rights held
     SimObjectStore objects;
-    std::unordered_map<uint64_t, SimWorld::Terrain> terrain;  // by TerrainKey(x, z)
-    std::vector<SimAvatar> avatars;                           // arrival order
-    std::map<std::string, int64_t> ejectedUntilMs;            // EjectKey -> monotonic ms
+    SimTerrainGrid terrain;
+    std::vector<SimAvatar> avatars;                 // arrival order
+    std::map<std::string, int64_t> ejectedUntilMs;  // EjectKey -> monotonic ms
 
     bool CellInside(int32_t cellX, int32_t cellZ) const;
-    static uint64_t TerrainKey(int32_t cellX, int32_t cellZ) {
-        return (uint64_t{static_cast<uint32_t>(cellX)} << 32) | static_cast<uint32_t>(cellZ);
-    }
     SimAvatar* FindAvatar(int32_t session);
 };
 
