@@ -154,35 +154,60 @@ void Register() {
     };
     const Load big = named(large);
     const Load little = named(small);
-    for (const Load& load : {big, little}) {
-        auto* b = benchmark::RegisterBenchmark(load.name.c_str(), Heartbeat, load);
-        b->Unit(benchmark::kMicrosecond)->Iterations(quick ? 1 : kTicksPerRepetition);
-        if (!quick) b->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+    // The two loads take turns, a run of ticks each, so that a spell of load from elsewhere on
+    // the machine falls on both alike; the growth is the median of the pairs' ratios.
+    const int pairs = quick ? 1 : kRepetitions;
+    for (int pair = 1; pair <= pairs; ++pair) {
+        for (const Load& load : {big, little}) {
+            const std::string name = load.name + "/pair:" + std::to_string(pair);
+            benchmark::RegisterBenchmark(name.c_str(), Heartbeat, load)
+                ->Unit(benchmark::kMicrosecond)
+                ->Iterations(quick ? 1 : kTicksPerRepetition);
+        }
     }
+    // CPU time a tick of each pair's run of `load`, in pair order; empty when it did not run.
+    auto perPair = [pairs](const Results& results, const Load& load) {
+        std::vector<double> ns;
+        for (int pair = 1; pair <= pairs; ++pair) {
+            auto it = results.find(load.name + "/pair:" + std::to_string(pair));
+            if (it == results.end()) return std::vector<double>{};
+            ns.push_back(it->second.cpuNs);
+        }
+        return ns;
+    };
+    auto median = [](std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        const std::size_t n = values.size();
+        return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    };
     benchmark::RegisterBenchmark("MessagePace/heartbeat", MessagePace, false)->Iterations(1);
     benchmark::RegisterBenchmark("MessagePace/logout", MessagePace, true)->Iterations(1);
     benchmark::RegisterBenchmark("StartUpToActive", StartUp)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(quick ? 1 : 20);
 
-    auto cpuMs = [](const std::string& name) {
-        return [name](const Results& results) -> std::optional<std::pair<std::string, bool>> {
-            auto it = results.find(name);
-            if (it == results.end()) return std::nullopt;
-            const double ms = it->second.cpuNs / 1e6;
-            return std::pair{Fixed(ms, 3) + " ms", ms <= 1.0};
+    auto cpuMs = [perPair, median](const Load& load) {
+        return [=](const Results& results) -> std::optional<std::pair<std::string, bool>> {
+            const std::vector<double> ns = perPair(results, load);
+            if (ns.empty()) return std::nullopt;
+            const double ms = median(ns) / 1e6;
+            return std::pair{Fixed(ms, 3) + " ms (median)", ms <= 1.0};
         };
     };
     AddGoal({"heartbeat: 1M cells, 500k markers, 1,000 users, 10k commands", "<= 1 ms CPU",
-             cpuMs(big.name)});
-    AddGoal({"heartbeat: same load, 10k cells", "<= 1 ms CPU", cpuMs(little.name)});
+             cpuMs(big)});
+    AddGoal({"heartbeat: same load, 10k cells", "<= 1 ms CPU", cpuMs(little)});
     AddGoal({"heartbeat growth, 1M / 10k cells", "<= 1.5x",
-             [big, little](const Results& results) -> std::optional<std::pair<std::string, bool>> {
-                 auto a = results.find(big.name);
-                 auto b = results.find(little.name);
-                 if (a == results.end() || b == results.end()) return std::nullopt;
-                 const double growth = a->second.cpuNs / b->second.cpuNs;
-                 return std::pair{Fixed(growth, 2) + "x", growth <= 1.5};
+             [=](const Results& results) -> std::optional<std::pair<std::string, bool>> {
+                 const std::vector<double> a = perPair(results, big);
+                 const std::vector<double> b = perPair(results, little);
+                 if (a.empty() || b.empty()) return std::nullopt;
+                 std::vector<double> ratios;
+                 for (std::size_t i = 0; i < a.size(); ++i) ratios.push_back(a[i] / b[i]);
+                 const double growth = median(ratios);
+                 return std::pair{
+                     Fixed(growth, 2) + "x (median of " + std::to_string(ratios.size()) + " pairs)",
+                     growth <= 1.5};
              }});
     for (auto [name, wanted] :
          {std::pair{"MessagePace/heartbeat", 20.0}, {"MessagePace/logout", 5.0}}) {
