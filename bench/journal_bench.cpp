@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchRig.h"
 #include "app/Bot.h"
 #include "app/Connection.h"
 #include "journal/Journal.h"
@@ -24,18 +25,7 @@
 namespace tv {
 namespace {
 
-class QuietFrontEnd final : public FrontEnd {
-public:
-    void ShowError(const std::string&) override {}
-    void ShowInformation(const std::string&) override {}
-    bool ConfirmYesNo(const std::string&) override { return true; }
-};
-
-std::filesystem::path FreshFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "terravane-bench-XXXXXX").string();
-    return mkdtemp(pattern.data());
-}
+using bench::QuietFrontEnd;
 
 JournalEntry SampleEntry(int i) {
     JournalEntry entry;
@@ -57,7 +47,7 @@ JournalEntry SampleEntry(int i) {
 
 // Entries per transaction: 1 (a quiet heartbeat) or 100 (a busy one).
 void BM_JournalAppend(benchmark::State& state) {
-    const std::filesystem::path dir = FreshFolder();
+    const std::filesystem::path dir = bench::MakeTempDir();
     JournalStore store(dir, true);
     const int batch = static_cast<int>(state.range(0));
     int next = 0;
@@ -75,7 +65,7 @@ void BM_JournalBytesPerEntry(benchmark::State& state) {
     constexpr int kEntries = 100000;
     double bytes = 0;
     for (auto _ : state) {
-        const std::filesystem::path dir = FreshFolder();
+        const std::filesystem::path dir = bench::MakeTempDir();
         {
             JournalStore store(dir, true);
             std::vector<JournalEntry> entries;
@@ -99,7 +89,7 @@ double Fastest(const std::vector<double>& times) {
 // A logged-in bot on a world of 201 x 201 cells, journal on or off, with `users` enabled users.
 struct Rig {
     Rig(bool journal, int users) {
-        dir = FreshFolder();
+        dir = bench::MakeTempDir();
         EnsureLanguageFile(dir);
         std::ofstream(dir / "config.xml")
             << "<?xml version=\"1.0\"?><TerravaneConfig><Login><CitizenNumber>1</CitizenNumber>"

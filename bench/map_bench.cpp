@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "BenchRig.h"
 #include "app/Bot.h"
 #include "ui/MapPainter.h"
 #include "world/SimWorld.h"
@@ -15,12 +16,7 @@
 namespace tv {
 namespace {
 
-class QuietFrontEnd final : public FrontEnd {
-public:
-    void ShowError(const std::string&) override {}
-    void ShowInformation(const std::string&) override {}
-    bool ConfirmYesNo(const std::string&) override { return true; }
-};
+using bench::QuietFrontEnd;
 
 struct MapRig {
     static constexpr int32_t kHalf = 500;

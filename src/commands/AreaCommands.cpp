@@ -147,12 +147,7 @@ void DoShowHideCommand(Bot& bot, TTerrainSession& session, const CommandWords& w
         Reply(bot, session.session, "%s", {bot.language[Lang::no_ed_message]});
         return;
     }
-    if (CallbackSessionHasAny(bot, session.session)) {
-        Reply(bot, session.session, "%d %s",
-              {TerrainCommandQueueNumberFromSession(bot, session.session),
-               bot.language[Lang::wait_for_objects_message]});
-        return;
-    }
+    if (!RequireNothingPending(bot, session)) return;
     const CommandState state = StateOfWord(bot, words.empty() ? std::string() : words[0]);
 
     // The all word in place 1 reads as no number and so leaves the user's own.

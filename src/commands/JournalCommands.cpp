@@ -132,12 +132,7 @@ void DoRollbackCommand(Bot& bot, TTerrainSession& session, const CommandWords& w
         RollbackRequest request;
         if (!CitizenWord(bot, session, words[1], Added::rollback_usage_error, request.citizen))
             return;
-        if (CallbackSessionHasAny(bot, session.session)) {
-            Reply(bot, session.session, "%d %s",
-                  {TerrainCommandQueueNumberFromSession(bot, session.session),
-                   bot.language[Lang::wait_for_objects_message]});
-            return;
-        }
+        if (!RequireNothingPending(bot, session)) return;
         request.world = bot.options.Login.World;
         request.since = bot.clock.UnixNow() - *span;
         if (!all) request.area = AreaAround(session);

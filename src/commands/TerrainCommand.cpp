@@ -11,6 +11,8 @@
 #include "app/MessageQueue.h"
 #include "commands/TerrainRights.h"
 #include "events/SessionTable.h"
+#include "terrain/TerrainCallback.h"
+#include "terrain/TerrainQueue.h"
 
 namespace tv {
 
@@ -108,6 +110,14 @@ void ProcessCommand(Bot& bot, TTerrainSession& session, const std::string& text)
 bool RequireEnabled(Bot& bot, TTerrainSession& session) {
     if (session.enabled) return true;
     Reply(bot, session.session, "%s", {bot.language[Lang::not_enabled_message]});
+    return false;
+}
+
+bool RequireNothingPending(Bot& bot, TTerrainSession& session) {
+    if (!CallbackSessionHasAny(bot, session.session)) return true;
+    Reply(bot, session.session, "%d %s",
+          {TerrainCommandQueueNumberFromSession(bot, session.session),
+           bot.language[Lang::wait_for_objects_message]});
     return false;
 }
 

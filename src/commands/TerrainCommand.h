@@ -40,6 +40,9 @@ std::vector<std::string> SplitCommandLine(const std::string& text);
 void ProcessCommand(Bot& bot, TTerrainSession& session, const std::string& text);
 bool RequireEnabled(Bot& bot, TTerrainSession& session);
 bool RequireCaretaker(Bot& bot, TTerrainSession& session);
+// False, telling the user how many of their commands are queued and to wait, while requests of
+// theirs are still pending.
+bool RequireNothingPending(Bot& bot, TTerrainSession& session);
 // A citizen number; -1 for an unknown quoted name; -2 for text that is not a decimal number.
 int32_t ParseCitNumFromString(Bot& bot, const std::string& text);
 bool ParseCitNum(Bot& bot, TTerrainSession& session, const std::string& text, int32_t& citnum);
