@@ -143,5 +143,18 @@ TEST_F(JournalFailureTest, AWriteThatFailsSwitchesTheJournalOff) {
     EXPECT_EQ(Cached(1, 0).Texture, 6);
 }
 
+// What the bot means to do in a cell lasts seconds; the journal drops what has gone by rather
+// than keeping an intent for every cell it ever changed.
+using JournalIntents = BotTest;
+TEST_F(JournalIntents, GoneByAreDropped) {
+    Login();
+    JournalIntent(bot(), 1, 1, OperatorCause(bot(), JournalAction::Hide));
+    tb.Tick(4 * 100);
+    JournalIntent(bot(), 2, 2, OperatorCause(bot(), JournalAction::Show));
+    tb.Tick();
+    ASSERT_EQ(bot().journal.intents.size(), 1u);
+    EXPECT_EQ(bot().journal.intents.begin()->second.cause.action, JournalAction::Show);
+}
+
 }  // namespace
 }  // namespace tv::test
